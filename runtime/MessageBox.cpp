@@ -1,0 +1,50 @@
+#include "runtime/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+
+namespace runtime {
+namespace {
+
+MessageBoxHandler &Handler() {
+  static MessageBoxHandler handler;
+  return handler;
+}
+
+int ShowQtBox(const std::string &text, int style, const std::string &caption) {
+  QMessageBox box;
+  box.setWindowTitle(QString::fromStdString(caption));
+  // Qt breaks lines on "\n"; the program's texts use "\r\n".
+  box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  const int icon = style & 0x70;
+  switch (icon) {
+    case 16: box.setIcon(QMessageBox::Critical); break;
+    case 32: box.setIcon(QMessageBox::Question); break;
+    case 48: box.setIcon(QMessageBox::Warning); break;
+    case 64: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+  }
+  if ((style & 0x0F) == 1) {
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Ok);
+  } else {
+    box.setStandardButtons(QMessageBox::Ok);
+  }
+  box.setWindowModality(Qt::ApplicationModal);
+  if (style & 0x1000) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  const int answer = box.exec();
+  return answer == QMessageBox::Ok ? kAnswerOk : kAnswerCancel;
+}
+
+}  // namespace
+
+int MsgBox(const std::string &text, int style, const std::string &caption) {
+  if (Handler()) return Handler()(text, style, caption);
+  if (QApplication::instance() == nullptr) return kAnswerOk;  // no screen to ask on
+  return ShowQtBox(text, style, caption);
+}
+
+void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
+
+}  // namespace runtime

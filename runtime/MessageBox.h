@@ -1,0 +1,28 @@
+// The program's one message box. Every message goes through MsgBox so that
+// tests can answer and inspect it.
+#pragma once
+#include <functional>
+#include <string>
+
+namespace runtime {
+
+// Styles, as numbered by the forms runtime.
+constexpr int kStyleCritical = 16;          // stop icon, OK
+constexpr int kStyleCriticalOkCancel = 17;  // stop icon, OK and Cancel
+constexpr int kStyleQuestion = 32;          // question icon, OK
+constexpr int kStyleExclamationModal = 4144;  // exclamation icon, OK, stays on top
+
+// Answers.
+constexpr int kAnswerOk = 1;
+constexpr int kAnswerCancel = 2;
+
+using MessageBoxHandler =
+    std::function<int(const std::string &text, int style, const std::string &caption)>;
+
+// Shows text (UTF-8; lines separated by "\r\n") and returns the answer.
+int MsgBox(const std::string &text, int style, const std::string &caption);
+
+// Replaces the box (tests); an empty handler restores the real one.
+void SetMessageBoxHandler(MessageBoxHandler handler);
+
+}  // namespace runtime
