@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "runtime/Files.h"
+#include "store/CipherLibrary.h"
+#include "store/Module1.h"
+#include "store/Vault.h"
+#include "tests/store/VaultFixture.h"
+
+namespace {
+
+using Module1::VaultTable;
+
+class WriteVaultTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    UseBuiltCipher();
+    FillTable({"Bank", "LoginPassword", "Mail"}, 3);
+    VaultTable[1][1] = "hint";
+    Module1::HintText = "hint";
+  }
+  void TearDown() override { runtime::ResetFiles(); }
+
+  // Reads the archive back into a fresh table.
+  int ReadBack() {
+    Module1::Reset();
+    Module1::AppFolder = folder.Path();
+    return ReadVault();
+  }
+
+  TempFolder folder;
+  ScriptedMessageBox box;
+};
+
+TEST_F(WriteVaultTest, WritesWhatReadsBack) {
+  ASSERT_TRUE(WriteVault());
+  EXPECT_TRUE(box.Shown().empty());
+  const std::string text = folder.Read("Vantry.csv");
+  EXPECT_EQ(text.substr(0, text.find("\r\n")), "3x3,Title1,Title2,Title3");
+  ASSERT_EQ(ReadBack(), 3);
+  EXPECT_EQ(Module1::RowCount, 3);
+  EXPECT_EQ(Module1::ColumnCount, 3);
+  EXPECT_EQ(Module1::ColumnTitles[2], "Title2");
+  EXPECT_EQ(VaultTable[0][0], "Bank");
+  EXPECT_EQ(VaultTable[2][3], "Mail.3");
+  EXPECT_EQ(VaultTable[0][4], "hint");
+  EXPECT_EQ(VaultTable[2][4], "LoginPassword");
+}
+
+TEST_F(WriteVaultTest, EveryByteValueOutsideTheSeparatorsRoundTrips) {
+  std::string odd;
+  for (int b = 1; b < 256; ++b)
+    if (b != ',' && b != '\r' && b != '\n') odd.push_back(static_cast<char>(b));
+  VaultTable[0][2] = odd.substr(0, 200);
+  VaultTable[2][2] = odd.substr(200) + " パスワード ";
+  ASSERT_TRUE(WriteVault());
+  ASSERT_EQ(ReadBack(), 3);
+  EXPECT_EQ(VaultTable[0][2], odd.substr(0, 200));
+  EXPECT_EQ(VaultTable[2][2], odd.substr(200) + " パスワード ");
+}
+
+TEST_F(WriteVaultTest, ArchiveIsOwnerOnlyAndLinesDifferEverySave) {
+  ASSERT_TRUE(WriteVault());
+  const std::string first = folder.Read("Vantry.csv");
+  ASSERT_TRUE(WriteVault());
+  const std::string second = folder.Read("Vantry.csv");
+  EXPECT_EQ(first.substr(0, first.find("\r\n")), second.substr(0, second.find("\r\n")));
+  EXPECT_NE(first, second);
+  for (const char *name : {"Vantry.csv", "Vantry1.csv"}) {
+    struct stat st {};
+    ASSERT_EQ(stat(folder.File(name).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+  }
+}
+
+TEST_F(WriteVaultTest, NoRowsWritesTheHeaderOnly) {
+  Module1::RowCount = 0;
+  ASSERT_TRUE(WriteVault());
+  EXPECT_EQ(folder.Read("Vantry.csv"), "0x3,Title1,Title2,Title3\r\n");
+}
+
+TEST_F(WriteVaultTest, BackupsRotate) {
+  struct Case {
+    const char *what;
+    std::map<std::string, std::string> before;
+    std::map<std::string, std::string> after;  // "new" stands for the file just written
+  };
+  const Case cases[] = {
+      {"none present", {}, {{"Vantry.csv", "new"}}},
+      {"only the archive", {{"Vantry.csv", "A"}}, {{"Vantry.csv", "new"}, {"Vantry1.csv", "A"}}},
+      {"all four",
+       {{"Vantry.csv", "D"}, {"Vantry1.csv", "C"}, {"Vantry2.csv", "B"}, {"Vantry3.csv", "A"}},
+       {{"Vantry.csv", "new"}, {"Vantry1.csv", "D"}, {"Vantry2.csv", "C"}, {"Vantry3.csv", "B"}}},
+      {"gap at 2",
+       {{"Vantry.csv", "C"}, {"Vantry1.csv", "B"}, {"Vantry3.csv", "A"}},
+       {{"Vantry.csv", "new"}, {"Vantry1.csv", "C"}, {"Vantry2.csv", "B"}, {"Vantry3.csv", "A"}}},
+      {"no first backup leaves 2 and 3",
+       {{"Vantry.csv", "C"}, {"Vantry2.csv", "B"}, {"Vantry3.csv", "A"}},
+       {{"Vantry.csv", "new"}, {"Vantry1.csv", "C"}, {"Vantry2.csv", "B"}, {"Vantry3.csv", "A"}}},
+      {"backups without an archive",
+       {{"Vantry1.csv", "B"}, {"Vantry2.csv", "A"}},
+       {{"Vantry.csv", "new"}, {"Vantry2.csv", "B"}, {"Vantry3.csv", "A"}}},
+  };
+  for (const Case &c : cases) {
+    TempFolder local;
+    FillTable({"Bank", "LoginPassword"}, 3);
+    for (const auto &[name, content] : c.before) local.Write(name, content);
+    ASSERT_TRUE(WriteVault()) << c.what;
+    auto after = local.Snapshot();
+    ASSERT_EQ(after.size(), c.after.size()) << c.what;
+    for (const auto &[name, content] : c.after) {
+      ASSERT_TRUE(after.count(name)) << c.what << ": " << name;
+      if (content == std::string("new"))
+        EXPECT_EQ(after[name].substr(0, 3), "2x3") << c.what;
+      else
+        EXPECT_EQ(after[name], content) << c.what << ": " << name;
+    }
+  }
+}
+
+TEST_F(WriteVaultTest, FourSavesKeepTheThreeBefore) {
+  folder.Write("Vantry.csv", "A");
+  std::vector<std::string> written;
+  for (const char *title : {"B", "C", "D", "E"}) {
+    Module1::ColumnTitles[1] = title;
+    ASSERT_TRUE(WriteVault());
+    written.push_back(folder.Read("Vantry.csv"));
+  }
+  EXPECT_EQ(folder.Read("Vantry.csv"), written[3]);
+  EXPECT_EQ(folder.Read("Vantry1.csv"), written[2]);
+  EXPECT_EQ(folder.Read("Vantry2.csv"), written[1]);
+  EXPECT_EQ(folder.Read("Vantry3.csv"), written[0]);
+  EXPECT_EQ(folder.Snapshot().size(), 4u);
+}
+
+TEST_F(WriteVaultTest, RefusesWhatTheFormatCannotHold) {
+  struct Case {
+    const char *what;
+    std::function<void()> spoil;
+    const char *named;  // a piece of the message
+  };
+  const Case cases[] = {
+      {"comma in a value", [] { VaultTable[2][3] = "a,b"; }, "Row 3 (Mail), column 3 (Title3)"},
+      {"line feed in a value", [] { VaultTable[0][1] = "a\nb"; }, "Row 1 (Bank), column 1 (Title1)"},
+      {"carriage return in a name", [] { VaultTable[0][0] = "Ba\rnk"; }, "the item name"},
+      {"comma in a title", [] { Module1::ColumnTitles[2] = "x,y"; }, "column 2"},
+      {"comma in the hint", [] { Module1::HintText = "a,b"; }, "hint"},
+      {"record over 510 bytes", [] { VaultTable[1][2] = std::string(500, 'p'); }, "Row 2 (LoginPassword)"},
+      {"more rows than an archive holds", [] { Module1::RowCount = 100; }, "larger"},
+  };
+  for (const Case &c : cases) {
+    TempFolder local;
+    FillTable({"Bank", "LoginPassword", "Mail"}, 3);
+    Module1::HintText = "hint";
+    local.Write("Vantry.csv", "old archive");
+    c.spoil();
+    box.Clear();
+    EXPECT_FALSE(WriteVault()) << c.what;
+    ASSERT_EQ(box.Shown().size(), 1u) << c.what;
+    EXPECT_NE(box.Shown()[0].text.find(c.named), std::string::npos) << c.what << ": " << box.Shown()[0].text;
+    const auto after = local.Snapshot();
+    EXPECT_EQ(after.size(), 1u) << c.what;
+    EXPECT_EQ(local.Read("Vantry.csv"), "old archive") << c.what;
+  }
+}
+
+TEST_F(WriteVaultTest, RecordOfExactly510BytesFits) {
+  FillTable({"A"}, 1);
+  Module1::HintText = "";
+  VaultTable[0][1] = std::string(510 - 3, 'x');  // "A," + value + ","
+  ASSERT_TRUE(WriteVault());
+  ASSERT_EQ(ReadBack(), 1);
+  EXPECT_EQ(VaultTable[0][1].size(), 507u);
+}
+
+// Each fault leaves every file as it was and tells the user.
+TEST_F(WriteVaultTest, FaultsLeaveTheArchiveAndBackupsAlone) {
+  struct Fault {
+    const char *what;
+    std::function<void()> inject;
+  };
+  static int calls;
+  const Fault faults[] = {
+      {"folder not writable",
+       [] { runtime::Files().makeTemp = [](char *) { errno = EACCES; return -1; }; }},
+      {"disk full part way",
+       [] {
+         calls = 0;
+         runtime::Files().write = [](int fd, const void *data, size_t size) -> ssize_t {
+           if (++calls > 1) {
+             errno = ENOSPC;
+             return -1;
+           }
+           return ::write(fd, data, size / 2);
+         };
+       }},
+      {"sync fails", [] { runtime::Files().fsync = [](int) { errno = EIO; return -1; }; }},
+      {"first rename fails",
+       [] { runtime::Files().rename = [](const char *, const char *) { errno = EPERM; return -1; }; }},
+      {"third rename fails",
+       [] {
+         calls = 0;
+         runtime::Files().rename = [](const char *from, const char *to) {
+           if (++calls == 3) {
+             errno = EPERM;
+             return -1;
+           }
+           return ::rename(from, to);
+         };
+       }},
+      {"last rename fails",
+       [] {
+         calls = 0;
+         runtime::Files().rename = [](const char *from, const char *to) {
+           if (++calls == 5) {
+             errno = EPERM;
+             return -1;
+           }
+           return ::rename(from, to);
+         };
+       }},
+      {"library missing", [] { store::SetCipherLibraryPath("/nonexistent/libQuenta.so"); }},
+  };
+  for (const Fault &f : faults) {
+    TempFolder local;
+    FillTable({"Bank", "LoginPassword"}, 3);
+    for (const char *name : {"Vantry.csv", "Vantry1.csv", "Vantry2.csv", "Vantry3.csv"})
+      local.Write(name, std::string("old ") + name);
+    const auto before = local.Snapshot();
+    f.inject();
+    box.Clear();
+    EXPECT_FALSE(WriteVault()) << f.what;
+    runtime::ResetFiles();
+    UseBuiltCipher();
+    EXPECT_EQ(local.Snapshot(), before) << f.what;
+    EXPECT_EQ(box.Shown().size(), 1u) << f.what;
+  }
+}
+
+// A real read-only folder. Root writes anywhere, so as root the save runs
+// in a child that has become an ordinary user.
+TEST_F(WriteVaultTest, ReadOnlyFolder) {
+  folder.Write("Vantry.csv", "old");
+  const uid_t nobody = 65534;
+  const bool asRoot = geteuid() == 0;
+  if (asRoot) {
+    ASSERT_EQ(chown(folder.Path().c_str(), nobody, nobody), 0);
+  }
+  chmod(folder.Path().c_str(), 0500);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (asRoot && (setgid(nobody) != 0 || setuid(nobody) != 0)) _exit(2);
+    const bool saved = WriteVault();
+    const bool told = box.Shown().size() == 1 && box.Shown()[0].text == "   Can not open Vantry.csv !    ";
+    _exit(!saved && told ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  chmod(folder.Path().c_str(), 0700);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(folder.Read("Vantry.csv"), "old");
+  EXPECT_EQ(folder.Snapshot().size(), 1u);
+}
+
+}  // namespace
