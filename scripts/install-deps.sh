@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vantry needs, only those missing.
+#   install-deps.sh run    what building and running the program needs
+#   install-deps.sh test   that, and what the tests, fuzzers and benchmarks need
+set -euo pipefail
+what=${1:-test}
+packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-ipafont-gothic)
+if [ "$what" = test ]; then
+  packages+=(clang libclang-rt-dev libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip imagemagick x11-utils)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the sanitizer build, the fuzzers for
+# a bounded time, then the ordinary build, whose CTest summary closes the run.
+# VANTRY_QUICK=1 skips the sanitizer build and the fuzzers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh test
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+if [ "${VANTRY_QUICK:-0}" != 1 ]; then
+  echo "== sanitizer build (ASan + UBSan)"
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTRY_SANITIZE=ON -DVANTRY_BENCH=OFF >/dev/null
+  cmake --build build-asan -j"$jobs"
+  (cd build-asan && ctest --output-on-failure -j2 --label-exclude e2e)
+
+  echo "== fuzzers"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVANTRY_FUZZ=ON -DVANTRY_GUI=OFF >/dev/null
+  cmake --build build-fuzz -j"$jobs"
+  for f in fuzz_read_vault fuzz_decoder; do
+    mkdir -p "build-fuzz/corpus/$f"
+    build-fuzz/fuzz/$f -max_total_time="${VANTRY_FUZZ_SECONDS:-30}" -print_final_stats=0 \
+      "build-fuzz/corpus/$f" 2>build-fuzz/$f.log || { tail -50 build-fuzz/$f.log; exit 1; }
+    tail -1 build-fuzz/$f.log
+  done
+fi
+
+echo "== build and tests"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+cd build && ctest --output-on-failure -j2
