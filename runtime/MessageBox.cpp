@@ -1,7 +1,9 @@
 #include "runtime/MessageBox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QString>
 
 namespace runtime {
@@ -31,6 +33,10 @@ int ShowQtBox(const std::string &text, int style, const std::string &caption) {
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
+  // Ctrl+C copies the message, as message boxes on the owner's old desktop did.
+  auto *copy = new QShortcut(QKeySequence::Copy, &box);
+  QObject::connect(copy, &QShortcut::activated, &box,
+                   [&box] { QGuiApplication::clipboard()->setText(box.text()); });
   box.setWindowModality(Qt::ApplicationModal);
   if (style & 0x1000) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   const int answer = box.exec();
