@@ -162,7 +162,6 @@ bool Form2::event(QEvent *event) {
   switch (event->type()) {
     case QEvent::Show:
     case QEvent::Move:
-    case QEvent::ScreenChangeInternal:
       if (std::max(0, frameGeometry().height() - geometry().height()) != fittedFrameExtra_)
         FitOuterHeight();
       break;
