@@ -1,0 +1,154 @@
+#!/usr/bin/env python3
+"""The real program end to end: started from a fresh copy of the program
+folder under Xvfb and driven only from outside, as its owner would.
+
+    e2e.py BUILD_DIR
+
+Screenshots are kept in BUILD_DIR/e2e-artefacts."""
+
+import os
+import stat
+import subprocess
+import sys
+import time
+import traceback
+
+from desktop import Desktop, Program, px, wait_for
+
+LOGIN, EDIT, HINT = "open-sesame", "edit-me-2", "sesame street"
+MAIN_TITLE = "Ver 1\\.40"
+
+# Main window geometry, twips from the client area's top left.
+TEXT1 = (1860 + 1995 // 2, 30 + 330 // 2)
+LABEL1 = (360 + 1335 // 2, 75 + 285 // 2)
+BUTTONS_LEFT = {"Display": 120, "Copy": 1470, "Edit": 2820, "Insert": 4170, "Delete": 5520, "Save": 6870}
+SMALL_HEIGHT, LARGE_HEIGHT = 2565, 4320
+
+
+def flip(data, at):
+    """data with one bit of the byte at `at` changed (a record line stays within @..O)."""
+    return data[:at] + bytes([data[at] ^ 1]) + data[at + 1:]
+
+
+def button(name):
+    """Centre of a command button in the large window, in pixels."""
+    return px(120 + BUTTONS_LEFT[name] + 1335 // 2), px(3090 + 120 + 495 // 2)
+
+
+class Run:
+    def __init__(self, build):
+        self.build = build
+        self.bin = os.path.join(build, "bin")
+        self.desktop = Desktop(os.path.join(build, "e2e-artefacts"))
+        self.passed, self.failed = [], []
+
+    def check(self, what, ok, detail=""):
+        if not ok:
+            raise AssertionError(what + (": " + detail if detail else ""))
+
+    # --- the creation dialog ---------------------------------------------------------
+    def create_vault(self, program):
+        d = self.desktop
+        program.start()
+        wid = d.window("^Create Vantry$")
+        d.focus(wid)
+        time.sleep(0.3)
+        d.shot("create-dialog")
+        d.key("Return", "Return")  # rows, columns: to the login password
+        d.type(LOGIN)
+        d.key("Return")
+        d.type(EDIT)
+        d.key("Return")
+        d.type(HINT)
+        d.click(wid, px(5760 + 150 + 1335 // 2), px(690 + 150 + 495 // 2))  # "Save"
+        self.check("the program ends after Save", program.wait_exit() == 0)
+
+    def scenario_create(self, program):
+        self.create_vault(program)
+        path = program.path("Vantry.csv")
+        self.check("Vantry.csv exists", os.path.exists(path))
+        lines = program.read("Vantry.csv").split(b"\r\n")
+        self.check("header", lines[0] == b"7x5,User Name,Login,Confirm,Kouza No,Card Password", repr(lines[0]))
+        records = [l for l in lines[1:] if l]
+        self.check("seven scrambled lines", len(records) == 7 and lines[-1] == b"", repr(lines))
+        self.check("scrambled", all(set(r) <= set(range(0x40, 0x50)) for r in records))
+        mode = stat.S_IMODE(os.stat(path).st_mode)
+        self.check("owner-only permissions", mode == 0o600, oct(mode))
+
+    # --- start-up faults ---------------------------------------------------------------
+    def expect_startup_message(self, program, caption, text, start_kwargs=None):
+        d = self.desktop
+        before = program.files()
+        program.start(**(start_kwargs or {}))
+        wid = d.window("^" + caption + "$")
+        shown = d.message_text(wid)
+        self.check("message text", text in shown, repr(shown))
+        d.key("Return")
+        self.check("the program ends without a crash", program.wait_exit() == 0)
+        self.check("no main window", not d.windows(MAIN_TITLE))
+        self.check("no file lost or changed", program.files() == before)
+
+    def scenario_startup_faults(self, _):
+        corrupted = "データファイルは壊れています"
+        faults = [
+            ("archive cut off in the middle of a line", lambda data: data[: len(data) - 25]),
+            ("a changed byte in an item name", lambda data: flip(data, data.index(b"\r\n") + 2 + 10)),
+            ("header 500x20", lambda data: b"500x20" + data[data.index(b","):]),
+        ]
+        base = Program(self.desktop, self.bin)
+        try:
+            self.create_vault(base)
+            original = base.read("Vantry.csv")
+        finally:
+            base.remove()
+        for what, spoil in faults:
+            program = Program(self.desktop, self.bin)
+            try:
+                with open(program.path("Vantry.csv"), "wb") as f:
+                    f.write(spoil(original))
+                self.expect_startup_message(program, "Read File / Vantry", corrupted)
+            except AssertionError as e:
+                raise AssertionError(what + ": " + str(e))
+            finally:
+                program.remove()
+        program = Program(self.desktop, self.bin, with_library=False)
+        try:
+            with open(program.path("Vantry.csv"), "wb") as f:
+                f.write(original)
+            self.expect_startup_message(program, "Read File / Vantry", "libQuenta.so")
+        finally:
+            program.remove()
+
+    def scenario(self, name, body, fresh=True):
+        program = Program(self.desktop, self.bin) if fresh else None
+        started = time.monotonic()
+        try:
+            body(program)
+            self.passed.append(name)
+            print("PASS %s (%.1f s)" % (name, time.monotonic() - started), flush=True)
+        except Exception as e:  # one failed scenario must not hide the others
+            self.failed.append(name)
+            self.desktop.shot("failed-" + name)
+            print("FAIL %s: %s" % (name, e), flush=True)
+            traceback.print_exc()
+            if program is not None and program.process is not None and program.running():
+                print("program output so far: (still running)")
+        finally:
+            if program is not None:
+                program.remove()
+
+
+def main():
+    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
+    run = Run(build)
+    try:
+        run.scenario("create", run.scenario_create)
+        run.scenario("startup-faults", run.scenario_startup_faults, fresh=False)
+    finally:
+        run.desktop.close()
+    print("%d passed, %d failed" % (len(run.passed), len(run.failed)))
+    return 1 if run.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
