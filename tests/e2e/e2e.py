@@ -75,6 +75,21 @@ class Run:
         mode = stat.S_IMODE(os.stat(path).st_mode)
         self.check("owner-only permissions", mode == 0o600, oct(mode))
 
+    def scenario_second_instance(self, program):
+        d = self.desktop
+        program.start()
+        first = d.window("^Create Vantry$")
+        second = Program(d, self.bin)
+        second.runtime_dir, keep = program.runtime_dir, second.runtime_dir  # the same user session
+        try:
+            second.start()
+            self.check("the second start ends at once", second.wait_exit(timeout=10) == 0)
+            self.check("and shows nothing", d.windows("^Create Vantry$") == [first])
+        finally:
+            second.runtime_dir = keep
+            second.remove()
+        d.key("Escape")
+
     # --- start-up faults ---------------------------------------------------------------
     def expect_startup_message(self, program, caption, text, start_kwargs=None):
         d = self.desktop
@@ -143,6 +158,7 @@ def main():
     run = Run(build)
     try:
         run.scenario("create", run.scenario_create)
+        run.scenario("second-instance", run.scenario_second_instance)
         run.scenario("startup-faults", run.scenario_startup_faults, fresh=False)
     finally:
         run.desktop.close()
