@@ -1,0 +1,343 @@
+#include "mainwindow/Form1.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QTimer>
+#include <iterator>
+
+#include "controls/Fonts.h"
+#include "controls/ThreeD.h"
+#include "controls/Twips.h"
+#include "controls/VaSpread.h"
+#include "mainwindow/GridProcedures.h"
+#include "mainwindow/PasswordEntry.h"
+#include "runtime/MessageBox.h"
+#include "store/Module1.h"
+#include "store/Vault.h"
+
+namespace {
+
+constexpr int kOuterWidth = 8670;
+constexpr int kKeyEnter = 13;
+
+// The password box echoes "*", whatever the desktop style would draw.
+class StarStyle : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                QStyleHintReturn *returnData) const override {
+    if (hint == SH_LineEdit_PasswordCharacter) return '*';
+    if (hint == SH_LineEdit_PasswordMaskDelay) return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
+
+}  // namespace
+
+Form1::Form1(QWidget *parent) : QWidget(parent), starStyle_(new StarStyle) {
+  using controls::PlaceInTwips;
+  using controls::SSCommand;
+  using controls::SSPanel;
+  using controls::UiFont;
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral(" Vantry"));
+  starStyle_->setParent(this);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, kLightCyan);
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  Label1 = new QLabel(QStringLiteral("Password"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setFont(UiFont(12));
+  Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  PlaceInTwips(Label1, 360, 75, 1335, 285);
+
+  Text1 = new QLineEdit(this);
+  Text1->setObjectName(QStringLiteral("Text1"));
+  Text1->setFont(UiFont(11.25));
+  Text1->setStyle(starStyle_);
+  Text1->setContextMenuPolicy(Qt::NoContextMenu);
+  PlaceInTwips(Text1, 1860, 30, 1995, 330);
+  SetPasswordChar(QStringLiteral("*"));
+
+  SSPanel1 = new SSPanel(this);
+  SSPanel1->setObjectName(QStringLiteral("SSPanel1"));
+  PlaceInTwips(SSPanel1, 120, 420, 8355, 2595);
+  SSPanel1->hide();
+
+  vaSpread1 = new controls::VaSpread(SSPanel1);
+  vaSpread1->setObjectName(QStringLiteral("vaSpread1"));
+  vaSpread1->setFont(UiFont(11.25));
+  PlaceInTwips(vaSpread1, 120, 120, 8115, 2355);
+
+  SSPanel2 = new SSPanel(this);
+  SSPanel2->setObjectName(QStringLiteral("SSPanel2"));
+  PlaceInTwips(SSPanel2, 120, 3090, 8355, 735);
+  SSPanel2->hide();
+
+  struct Button {
+    SSCommand *&button;
+    const char *name;
+    const char *caption;
+    int left;
+    bool enabled;
+    void (Form1::*handler)();
+  };
+  const Button buttons[] = {
+      {SSCommand1, "SSCommand1", "Display", 120, false, &Form1::SSCommand1_Click},
+      {SSCommand2, "SSCommand2", "Copy", 1470, true, &Form1::SSCommand2_Click},
+      {SSCommand3, "SSCommand3", "Edit", 2820, false, &Form1::SSCommand3_Click},
+      {SSCommand5, "SSCommand5", "Insert", 4170, false, &Form1::SSCommand5_Click},
+      {SSCommand6, "SSCommand6", "Delete", 5520, false, &Form1::SSCommand6_Click},
+      {SSCommand4, "SSCommand4", "Save", 6870, false, &Form1::SSCommand4_Click},
+  };
+  for (const Button &b : buttons) {
+    b.button = new SSCommand(QString::fromLatin1(b.caption), SSPanel2);
+    b.button->setObjectName(QString::fromLatin1(b.name));
+    b.button->setFont(UiFont(12, true));
+    PlaceInTwips(b.button, b.left, 120, 1335, 495);
+    b.button->setEnabled(b.enabled);
+    connect(b.button, &QAbstractButton::clicked, this, b.handler);
+  }
+
+  connect(vaSpread1, &controls::VaSpread::cellPicked, this, &Form1::vaSpread1_CellPicked);
+  connect(vaSpread1, &controls::VaSpread::cellActivated, this, &Form1::vaSpread1_CellActivated);
+
+  // Keyboard order as designed: grid, password box, then the command bar.
+  QWidget *order[] = {vaSpread1, Text1, SSCommand2, SSCommand4, SSCommand3, SSCommand1, SSCommand5, SSCommand6};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  // Clicks on the label and the panels are theirs, not the window's.
+  for (QWidget *w : {static_cast<QWidget *>(Label1), static_cast<QWidget *>(SSPanel1),
+                     static_cast<QWidget *>(SSPanel2)})
+    w->setAttribute(Qt::WA_NoMousePropagation);
+  Label1->installEventFilter(this);
+  Text1->installEventFilter(this);
+
+  Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::FormSize(const QString &mode) {
+  int outerHeight, panelHeight, gridHeight, barTop;
+  if (mode == QLatin1String("S")) {
+    outerHeight = 2565, panelHeight = 1695, gridHeight = 1455, barTop = 2190;
+  } else if (mode == QLatin1String("L")) {
+    outerHeight = 4320, panelHeight = 2595, gridHeight = 2355, barTop = 3090;
+  } else {
+    runtime::MsgBox("Program Error!", runtime::kStyleCritical, "FormSize/Vantry");
+    return;
+  }
+  outerTwips_ = QSize(kOuterWidth, outerHeight);
+  ApplyOuterSize();
+  controls::PlaceInTwips(SSPanel1, 120, 420, 8355, panelHeight);
+  controls::PlaceInTwips(vaSpread1, 120, 120, 8115, gridHeight);
+  controls::PlaceInTwips(SSPanel2, 120, barTop, 8355, 735);
+}
+
+// The sizes are outer sizes: the frame the desktop adds is taken off the
+// client area once it is known.
+void Form1::ApplyOuterSize() {
+  if (outerTwips_.isEmpty()) return;
+  const qreal dpi = controls::ScreenDpi(this);
+  const QSize outer(controls::TwipsToPixels(outerTwips_.width(), dpi),
+                    controls::TwipsToPixels(outerTwips_.height(), dpi));
+  const QSize frame = frameGeometry().size() - geometry().size();
+  const QSize client = outer - frame;
+  if (size() != client || minimumSize() != client || maximumSize() != client) setFixedSize(client);
+}
+
+void Form1::showEvent(QShowEvent *event) {
+  QWidget::showEvent(event);
+  // The window manager's frame arrives after the window is mapped.
+  QTimer::singleShot(0, this, &Form1::ApplyOuterSize);
+}
+
+void Form1::moveEvent(QMoveEvent *event) {
+  QWidget::moveEvent(event);
+  ApplyOuterSize();
+}
+
+void Form1::SetPasswordChar(const QString &passwordChar) {
+  Text1->setEchoMode(passwordChar.isEmpty() ? QLineEdit::Normal : QLineEdit::Password);
+  // Setting the text anew drops the undo history, so nothing typed under the
+  // other echo can be brought back into view.
+  Text1->setText(Text1->text());
+}
+
+QString Form1::passwordChar() const {
+  return Text1->echoMode() == QLineEdit::Normal ? QString() : QStringLiteral("*");
+}
+
+void Form1::Form_Load() {
+  using namespace Module1;
+  setWindowTitle(QStringLiteral("   ") + windowTitle() + QString(31, QLatin1Char(' ')) +
+                 QStringLiteral("Ver 1.40        Dec. 26 '10"));
+  FormSize(QStringLiteral("S"));
+  FailedTries = DisplayLevel = EditMode = SizeToggle = 0;
+  LoadCredentials();
+  vaSpread1->setMaxCols(ColumnCount);
+  vaSpread1->setMaxRows(RowCount);
+  FillGrid(*vaSpread1);
+  vaSpread1->setRow(-1);
+  vaSpread1->setCol(-1);
+  vaSpread1->setProtect(true);
+  vaSpread1->setLock(true);
+  Text1->setFocus();
+}
+
+// A copied value must not outlive the window.
+void Form1::Form_Unload() { QGuiApplication::clipboard()->clear(QClipboard::Clipboard); }
+
+void Form1::Form_Click() { setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized); }
+
+void Form1::Label1_DblClick() {
+  using namespace Module1;
+  if (SizeToggle == 0) {
+    FormSize(QStringLiteral("S"));
+    SizeToggle = 1;
+    SSCommand1->setEnabled(false);
+    DisplayLevel = 2;  // so that Display masks everything again
+    SSCommand1_Click();
+  } else {
+    FormSize(QStringLiteral("L"));
+    SizeToggle = 0;
+  }
+}
+
+// Every click starts a fresh entry.
+void Form1::Text1_Click() { Text1->setText(QString()); }
+
+void Form1::Text1_KeyPress(int &keyAscii) {
+  using namespace Module1;
+  using password_entry::Reply;
+  using password_entry::Rule;
+  if (keyAscii != kKeyEnter) return;
+  const QString typed = Text1->text();
+  const password_entry::WindowState state{!SSPanel1->isHidden(), !SSPanel2->isHidden(), DisplayLevel};
+  switch (password_entry::Decide(typed.toStdString(), state, LoginPasswordText, EditPasswordText)) {
+    case Rule::ItemName:
+      vaSpread1->SetText(0, ActiveRow, ToCellText(typed));
+      return;
+    case Rule::Login:
+      Text1->setText(QString());
+      SSPanel1->setVisible(true);
+      SSPanel2->setVisible(true);
+      return;
+    case Rule::Unlock:
+      Text1->setText(QString());
+      FormSize(QStringLiteral("L"));
+      SSCommand1->setEnabled(true);
+      return;
+    case Rule::WrongBeforeLogin:
+      switch (password_entry::CountWrongEntry(FailedTries)) {
+        case Reply::LockOut:
+          setEnabled(false);
+          return;
+        case Reply::ReturnRequest:
+          runtime::MsgBox(password_entry::ReturnMessage(), runtime::kStyleCritical, password_entry::kCaption);
+          return;
+        case Reply::Hint:
+          runtime::MsgBox(password_entry::HintMessage(HintText), runtime::kStyleQuestion,
+                          password_entry::kCaption);
+          return;
+        case Reply::None:
+          return;
+      }
+      return;
+    case Rule::WrongAfterLogin:
+      return;
+  }
+}
+
+// Stand-in for the Display command until the commands are built: steps the
+// level, sets the buttons and the password character, and refills the grid.
+// Edit mode is simply left here; the Edit command takes that over.
+void Form1::SSCommand1_Click() {
+  using namespace Module1;
+  Text1->setText(QString());
+  if (DisplayLevel == 0) {
+    SSCommand1->setBackColor(kLightCyan);
+    DisplayLevel = 1;
+    SetPasswordChar(QString());
+    SSCommand3->setEnabled(false);
+    SSCommand4->setEnabled(false);
+  } else if (DisplayLevel == 1) {
+    EditMode = 0;
+    SSCommand1->setBackColor(kCyan);
+    DisplayLevel = 2;
+    SetPasswordChar(QStringLiteral("*"));
+    SSCommand3->setEnabled(true);
+    SSCommand4->setEnabled(true);
+  } else {
+    EditMode = 0;
+    SSCommand1->setBackColor(controls::ButtonFace());
+    DisplayLevel = 0;
+    SetPasswordChar(QStringLiteral("*"));
+    SSCommand3->setEnabled(false);
+    SSCommand4->setEnabled(false);
+    SSCommand5->setEnabled(false);
+    SSCommand6->setEnabled(false);
+  }
+  vaSpread1->setMaxCols(ColumnCount);
+  vaSpread1->setMaxRows(RowCount);
+  FillGrid(*vaSpread1);
+}
+
+// The commands and grid events are filled in with the commands.
+void Form1::SSCommand2_Click() {}
+void Form1::SSCommand3_Click() {}
+void Form1::SSCommand4_Click() {}
+void Form1::SSCommand5_Click() {}
+void Form1::SSCommand6_Click() {}
+void Form1::vaSpread1_CellPicked(int, int) {}
+void Form1::vaSpread1_CellActivated(int, int) {}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == Label1 && event->type() == QEvent::MouseButtonDblClick) {
+    Label1_DblClick();
+    return true;
+  }
+  if (watched == Text1) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+      auto *mouse = static_cast<QMouseEvent *>(event);
+      if (mouse->button() == Qt::LeftButton && Text1->rect().contains(mouse->position().toPoint()))
+        Text1_Click();
+    } else if (event->type() == QEvent::KeyPress) {
+      auto *key = static_cast<QKeyEvent *>(event);
+      int code = key->text().isEmpty() ? 0 : key->text().at(0).unicode();
+      if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) code = kKeyEnter;
+      // The key goes on to the box as typed, whatever the handler did.
+      Text1_KeyPress(code);
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// Reached only by clicks on the window itself: the controls keep theirs.
+void Form1::mouseReleaseEvent(QMouseEvent *event) {
+  QWidget::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) Form_Click();
+}
+
+void Form1::closeEvent(QCloseEvent *event) {
+  Form_Unload();
+  event->accept();
+}
+
+void ShowMainWindow() {
+  static QPointer<Form1> form;
+  if (form == nullptr) {
+    form = new Form1;
+    form->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  form->show();
+}

@@ -1,0 +1,81 @@
+// The archive window: password row, grid panel and command bar.
+#pragma once
+#include <QColor>
+#include <QSize>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QProxyStyle;
+
+namespace controls {
+class SSCommand;
+class SSPanel;
+class VaSpread;
+}  // namespace controls
+
+// Colours the window and its buttons take.
+inline constexpr QColor kLightCyan{128, 255, 255};
+inline constexpr QColor kCyan{0, 255, 255};
+
+class Form1 : public QWidget {
+  Q_OBJECT
+ public:
+  // Builds the controls and runs the window load.
+  explicit Form1(QWidget *parent = nullptr);
+  ~Form1() override;
+
+  // The controls, by their designer names.
+  QLabel *Label1;
+  QLineEdit *Text1;
+  controls::SSPanel *SSPanel1;  // grid panel
+  controls::VaSpread *vaSpread1;
+  controls::SSPanel *SSPanel2;  // command bar
+  controls::SSCommand *SSCommand1;  // Display
+  controls::SSCommand *SSCommand2;  // Copy
+  controls::SSCommand *SSCommand3;  // Edit
+  controls::SSCommand *SSCommand4;  // Save
+  controls::SSCommand *SSCommand5;  // Insert
+  controls::SSCommand *SSCommand6;  // Delete
+
+  // "S" small, "L" large; anything else is refused with a message.
+  void FormSize(const QString &mode);
+  // The outer size last set, in twips.
+  QSize outerSizeTwips() const { return outerTwips_; }
+
+  // Text1's password character: "*" masks what is typed, "" shows it.
+  void SetPasswordChar(const QString &passwordChar);
+  QString passwordChar() const;
+
+ public slots:
+  void Form_Load();
+  void Form_Unload();
+  void Form_Click();
+  void Label1_DblClick();
+  void Text1_Click();
+  void Text1_KeyPress(int &keyAscii);
+  void SSCommand1_Click();  // Display
+  void SSCommand2_Click();  // Copy
+  void SSCommand3_Click();  // Edit
+  void SSCommand4_Click();  // Save
+  void SSCommand5_Click();  // Insert
+  void SSCommand6_Click();  // Delete
+  void vaSpread1_CellPicked(int col, int row);
+  void vaSpread1_CellActivated(int col, int row);
+
+ protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+  void closeEvent(QCloseEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+  void moveEvent(QMoveEvent *event) override;
+
+ private:
+  void ApplyOuterSize();
+
+  QProxyStyle *starStyle_;
+  QSize outerTwips_;
+};
+
+// Creates the one main window if need be and shows it, modeless.
+void ShowMainWindow();

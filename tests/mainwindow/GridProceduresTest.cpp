@@ -1,0 +1,267 @@
+#include <QLineEdit>
+#include <QTest>
+
+#include "controls/VaSpread.h"
+#include "mainwindow/GridProcedures.h"
+#include "tests/mainwindow/Archive.h"
+#include "tests/support/TempFolder.h"
+
+using controls::VaSpread;
+
+namespace {
+
+QString Text(const VaSpread &grid, int col, int row, bool *held = nullptr) {
+  QString value;
+  const bool ok = grid.GetText(col, row, value);
+  if (held != nullptr) *held = ok;
+  return value;
+}
+
+void SizeFromTable(VaSpread &grid) {
+  grid.setMaxCols(Module1::ColumnCount);
+  grid.setMaxRows(Module1::RowCount);
+}
+
+// Every text the grid holds, headers included.
+QStringList AllTexts(const VaSpread &grid) {
+  QStringList texts;
+  for (int r = 0; r <= grid.maxRows(); ++r)
+    for (int c = 0; c <= grid.maxCols(); ++c) texts << Text(grid, c, r);
+  for (auto *line : grid.findChildren<QLineEdit *>()) texts << line->text();
+  return texts;
+}
+
+}  // namespace
+
+class GridProceduresTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { UseBuiltCipher(); }
+  void fillMasksByDisplayLevel_data();
+  void fillMasksByDisplayLevel();
+  void emptyItemNameEndsTheDisplay();
+  void noUserColumns();
+  void writesBeyondTheGridAreIgnored();
+  void fullTableStaysWithinItsBounds_data();
+  void fullTableStaysWithinItsBounds();
+  void toCellText_data();
+  void toCellText();
+  void getCellText_data();
+  void getCellText();
+  void clearRows_data();
+  void clearRows();
+};
+
+void GridProceduresTest::fillMasksByDisplayLevel_data() {
+  QTest::addColumn<int>("level");
+  QTest::addColumn<QList<int>>("masked");
+  QTest::newRow("level 0: all masked") << 0 << QList<int>{1, 2, 3};
+  QTest::newRow("level 1: column 1 clear") << 1 << QList<int>{2, 3};
+  QTest::newRow("level 2: all clear") << 2 << QList<int>{};
+  QTest::newRow("level 3 reveals like 2") << 3 << QList<int>{};
+  QTest::newRow("level -1 reveals like 2") << -1 << QList<int>{};
+}
+
+void GridProceduresTest::fillMasksByDisplayLevel() {
+  QFETCH(int, level);
+  QFETCH(QList<int>, masked);
+  TempFolder folder;
+  QVERIFY(WriteAndReadArchive(kTitles, kRows));
+  VaSpread grid;
+  SizeFromTable(grid);
+  // Clear values first, as after a Display cycle, so masking must replace them.
+  Module1::DisplayLevel = 2;
+  FillGrid(grid);
+  Module1::DisplayLevel = static_cast<int16_t>(level);
+  FillGrid(grid);
+
+  QCOMPARE(Text(grid, 0, 0), QStringLiteral("Item"));
+  for (int c = 1; c <= 3; ++c) QCOMPARE(Text(grid, c, 0).toStdString(), kTitles[c - 1]);
+  QStringList secrets;
+  for (size_t r = 0; r < kRows.size(); ++r) {
+    const int row = static_cast<int>(r) + 1;
+    QCOMPARE(Text(grid, 0, row).toStdString(), kRows[r][0]);
+    for (int c = 1; c <= 3; ++c) {
+      bool held = false;
+      const QString shown = Text(grid, c, row, &held);
+      if (masked.contains(c)) {
+        QCOMPARE(shown, QStringLiteral("********"));  // an empty value too
+        QVERIFY(held);
+        if (!kRows[r][c].empty()) secrets << QString::fromStdString(kRows[r][c]);
+      } else {
+        QCOMPARE(shown.toStdString(), kRows[r][c]);  // blanks kept
+        QCOMPARE(held, !kRows[r][c].empty());
+      }
+    }
+  }
+  // A masked value is nowhere in the grid, not even under another cell.
+  const QStringList all = AllTexts(grid);
+  for (const QString &secret : secrets) QVERIFY2(!all.contains(secret), qPrintable(secret));
+}
+
+void GridProceduresTest::emptyItemNameEndsTheDisplay() {
+  TempFolder folder;
+  QVERIFY(WriteAndReadArchive(kTitles, {{"Bank", "alice", "b4nk-pass", ""},
+                                        {"", "orphan", "orphan-pass", "z"},
+                                        {"LoginPassword", "hint", "open sesame", "edit sesame"}}));
+  VaSpread grid;
+  SizeFromTable(grid);
+  for (int r = 1; r <= 3; ++r)
+    for (int c = 0; c <= 3; ++c) grid.SetText(c, r, QStringLiteral("old"));
+  Module1::DisplayLevel = 2;
+  FillGrid(grid);
+  QCOMPARE(Text(grid, 0, 1), QStringLiteral("Bank"));
+  QCOMPARE(Text(grid, 2, 1), QStringLiteral("b4nk-pass"));
+  for (int r = 2; r <= 3; ++r)
+    for (int c = 0; c <= 3; ++c) {
+      bool held = true;
+      Text(grid, c, r, &held);
+      QVERIFY2(!held, qPrintable(QStringLiteral("cell %1,%2").arg(c).arg(r)));
+    }
+  QCOMPARE(Text(grid, 1, 0), QStringLiteral("User Name"));
+}
+
+void GridProceduresTest::noUserColumns() {
+  TempFolder folder;
+  QVERIFY(WriteAndReadArchive({}, {{"Bank"}, {"LoginPassword"}, {"Mail"}}));
+  QCOMPARE(Module1::ColumnCount, 0);
+  VaSpread grid;
+  SizeFromTable(grid);
+  FillGrid(grid);
+  QCOMPARE(grid.maxCols(), 0);
+  QCOMPARE(Text(grid, 0, 0), QStringLiteral("Item"));
+  QCOMPARE((QStringList{Text(grid, 0, 1), Text(grid, 0, 2), Text(grid, 0, 3)}),
+           (QStringList{"Bank", "LoginPassword", "Mail"}));
+  bool held = true;
+  Text(grid, 1, 1, &held);
+  QVERIFY(!held);
+}
+
+void GridProceduresTest::writesBeyondTheGridAreIgnored() {
+  TempFolder folder;
+  QVERIFY(WriteAndReadArchive(kTitles, kRows));
+  // A name in the row one past the rows in use, as an older table leaves it.
+  Module1::VaultTable[4] = {"Ghost", "g1", "g2", "g3"};
+  VaSpread grid;
+  grid.setMaxCols(2);  // one column short of the table
+  grid.setMaxRows(Module1::RowCount);
+  Module1::DisplayLevel = 2;
+  FillGrid(grid);
+  QCOMPARE(Text(grid, 0, 4), QStringLiteral("Mail"));
+  grid.setMaxRows(5);
+  grid.setMaxCols(3);
+  for (int c = 0; c <= 3; ++c) {
+    bool held = true;
+    Text(grid, c, 5, &held);
+    QVERIFY(!held);
+  }
+  for (int r = 0; r <= 5; ++r) {
+    bool held = true;
+    Text(grid, 3, r, &held);
+    QVERIFY(!held);
+  }
+}
+
+void GridProceduresTest::fullTableStaysWithinItsBounds_data() {
+  QTest::addColumn<int>("columns");
+  QTest::newRow("ten columns") << 10;
+  QTest::newRow("count past the fields") << 12;
+}
+
+// A table of 100 named rows, as a Save collecting 100 rows leaves it.
+void GridProceduresTest::fullTableStaysWithinItsBounds() {
+  QFETCH(int, columns);
+  TempFolder folder;
+  using namespace Module1;
+  for (int r = 0; r < kTableRows; ++r)
+    for (int f = 0; f < kTableFields; ++f) VaultTable[r][f] = "r" + std::to_string(r) + "f" + std::to_string(f);
+  RowCount = 100;
+  ColumnCount = static_cast<int16_t>(columns);
+  DisplayLevel = 2;
+  VaSpread grid;
+  SizeFromTable(grid);
+  FillGrid(grid);
+  QCOMPARE(Text(grid, 0, 100), QStringLiteral("r99f0"));
+  QCOMPARE(Text(grid, 10, 100), QStringLiteral("r99f10"));
+  for (int c = 11; c <= columns; ++c) {
+    bool held = true;
+    Text(grid, c, 1, &held);
+    QVERIFY(!held);
+  }
+}
+
+void GridProceduresTest::toCellText_data() {
+  QTest::addColumn<QVariant>("value");
+  QTest::addColumn<QString>("text");
+  QTest::newRow("empty") << QVariant() << "";
+  QTest::newRow("16-bit integer") << QVariant::fromValue<qint16>(7) << "7";
+  QTest::newRow("negative 32-bit integer") << QVariant(-12) << "-12";
+  QTest::newRow("single") << QVariant(0.25f) << "0.25";
+  QTest::newRow("double") << QVariant(2.5) << "2.5";
+  QTest::newRow("text with blanks unchanged") << QVariant(QStringLiteral("  a b ")) << "  a b ";
+  QTest::newRow("text of digits unchanged") << QVariant(QStringLiteral(" 42")) << " 42";
+  QTest::newRow("empty text") << QVariant(QString()) << "";
+  QTest::newRow("Japanese text") << QVariant(QStringLiteral("口座番号")) << "口座番号";
+}
+
+void GridProceduresTest::toCellText() {
+  QFETCH(QVariant, value);
+  QTEST(ToCellText(value), "text");
+}
+
+void GridProceduresTest::getCellText_data() {
+  QTest::addColumn<int>("col");
+  QTest::addColumn<int>("row");
+  QTest::addColumn<QString>("text");
+  QTest::newRow("data cell") << 2 << 1 << "b";
+  QTest::newRow("item name") << 0 << 1 << "Bank";
+  QTest::newRow("corner") << 0 << 0 << "Item";
+  QTest::newRow("empty cell") << 1 << 2 << "";
+  QTest::newRow("past last row") << 1 << 3 << "";
+  QTest::newRow("past last column") << 3 << 1 << "";
+}
+
+void GridProceduresTest::getCellText() {
+  QFETCH(int, col);
+  QFETCH(int, row);
+  VaSpread grid;
+  grid.setMaxCols(2);
+  grid.setMaxRows(2);
+  grid.SetText(0, 0, QStringLiteral("Item"));
+  grid.SetText(0, 1, QStringLiteral("Bank"));
+  grid.SetText(2, 1, QStringLiteral("b"));
+  int32_t r = row, c = col;
+  QTEST(GetCellText(grid, r, c), "text");
+  QCOMPARE(r, row);
+  QCOMPARE(c, col);
+}
+
+void GridProceduresTest::clearRows_data() {
+  QTest::addColumn<int>("first");
+  QTest::addColumn<int>("count");
+  QTest::addColumn<QList<int>>("cleared");
+  QTest::newRow("two rows") << 2 << 2 << QList<int>{2, 3};
+  QTest::newRow("every row") << 1 << 4 << QList<int>{1, 2, 3, 4};
+  QTest::newRow("none") << 1 << 0 << QList<int>{};
+  QTest::newRow("negative count") << 3 << -1 << QList<int>{};
+  QTest::newRow("past the last row") << 4 << 5 << QList<int>{4};
+}
+
+void GridProceduresTest::clearRows() {
+  QFETCH(int, first);
+  QFETCH(int, count);
+  QFETCH(QList<int>, cleared);
+  VaSpread grid;
+  grid.setMaxCols(3);
+  grid.setMaxRows(4);
+  for (int r = 0; r <= 4; ++r)
+    for (int c = 0; c <= 3; ++c) grid.SetText(c, r, QStringLiteral("t"));
+  ClearRows(grid, first, static_cast<int16_t>(count));
+  for (int r = 0; r <= 4; ++r)
+    for (int c = 0; c <= 3; ++c)
+      QCOMPARE(Text(grid, c, r), cleared.contains(r) ? QString() : QStringLiteral("t"));
+}
+
+QTEST_MAIN(GridProceduresTest)
+#include "GridProceduresTest.moc"
