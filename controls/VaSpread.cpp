@@ -173,6 +173,7 @@ VaSpread::VaSpread(QWidget *parent) : QTableView(parent), model_(new VaSpreadMod
   setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                   QAbstractItemView::DoubleClicked);
   setWordWrap(false);
+  setTabKeyNavigation(false);  // Tab leaves the sheet for the next control
   setCornerButtonEnabled(true);
   setDragEnabled(false);
   setAcceptDrops(false);

@@ -117,6 +117,7 @@ class Form1Test : public QObject {
   void typedPasswordCannotBeUndoneIntoView();
   void label1DoubleClickBeforeLogin();
   void label1DoubleClickFromClearDisplay();
+  void keyboardOrderSkipsDisabledButtons();
   void closingEmptiesClipboard();
   void backgroundClickMinimises();
   void showMainWindowMakesOneWindow();
@@ -502,6 +503,18 @@ void Form1Test::label1DoubleClickFromClearDisplay() {
   for (auto *button : {form.SSCommand3, form.SSCommand4, form.SSCommand5, form.SSCommand6})
     QVERIFY(!button->isEnabled());
   QCOMPARE(form.SSCommand1->backColor(), controls::ButtonFace());
+}
+
+void Form1Test::keyboardOrderSkipsDisabledButtons() {
+  OPEN_SESSION(session);
+  Type(form, kLogin);
+  Type(form, kEdit);
+  form.Text1->setFocus();
+  const QWidget *expected[] = {form.SSCommand2, form.SSCommand1, form.vaSpread1, form.Text1};
+  for (const QWidget *next : expected) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), next);
+  }
 }
 
 void Form1Test::closingEmptiesClipboard() {
