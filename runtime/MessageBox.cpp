@@ -15,7 +15,8 @@ MessageBoxHandler &Handler() {
 }
 
 int ShowQtBox(const std::string &text, int style, const std::string &caption) {
-  QMessageBox box;
+  // Over the window it answers, where there is one.
+  QMessageBox box(QApplication::activeWindow());
   box.setWindowTitle(QString::fromStdString(caption));
   // Qt breaks lines on "\n"; the program's texts use "\r\n".
   box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));

@@ -13,7 +13,7 @@ import sys
 import time
 import traceback
 
-from desktop import Desktop, Program, px, wait_for
+from desktop import Desktop, Program, close_window, px, wait_for
 
 LOGIN, EDIT, HINT = "open-sesame", "edit-me-2", "sesame street"
 MAIN_TITLE = "Ver 1\\.40"
@@ -23,6 +23,13 @@ TEXT1 = (1860 + 1995 // 2, 30 + 330 // 2)
 LABEL1 = (360 + 1335 // 2, 75 + 285 // 2)
 BUTTONS_LEFT = {"Display": 120, "Copy": 1470, "Edit": 2820, "Insert": 4170, "Delete": 5520, "Save": 6870}
 SMALL_HEIGHT, LARGE_HEIGHT = 2565, 4320
+MAIN_CAPTION = "    Vantry" + " " * 31 + "Ver 1.40        Dec. 26 '10"
+
+# The grid: its panel at 120, 420 and the grid at 120, 120 within it; rows of
+# 14.5 points (19 pixels at 96 dpi), the header row included; row headers as
+# wide as a column.
+GRID_LEFT, GRID_TOP = px(240), px(540)
+ROW_PX = 19
 
 
 def flip(data, at):
@@ -41,6 +48,7 @@ class Run:
         self.bin = os.path.join(build, "bin")
         self.desktop = Desktop(os.path.join(build, "e2e-artefacts"))
         self.passed, self.failed = [], []
+        self.column_px = 139  # 15 average characters of the grid's font
 
     def check(self, what, ok, detail=""):
         if not ok:
@@ -89,6 +97,63 @@ class Run:
             second.runtime_dir = keep
             second.remove()
         d.key("Escape")
+
+    def cell(self, col, row):
+        """Pixel centre of grid cell (col, row); row 0 is the header row."""
+        column_px = self.column_px
+        return GRID_LEFT + 2 + column_px * col + column_px // 2, GRID_TOP + 2 + ROW_PX * row + ROW_PX // 2
+
+    def enter(self, wid, text):
+        """A fresh entry in the password box: a click empties it."""
+        d = self.desktop
+        d.click(wid, px(TEXT1[0]), px(TEXT1[1]))
+        d.type(text)
+        d.key("Return")
+        time.sleep(0.2)
+
+    def press(self, wid, name):
+        self.desktop.click(wid, *button(name))
+        time.sleep(0.2)
+
+    def open_main(self, program):
+        d = self.desktop
+        program.start()
+        wid = d.window(MAIN_TITLE)
+        d.focus(wid)
+        time.sleep(0.3)
+        return wid
+
+    def unlock(self, wid):
+        self.enter(wid, LOGIN)
+        self.enter(wid, EDIT)
+
+    def scenario_use(self, program):
+        d = self.desktop
+        self.create_vault(program)
+
+        wid = self.open_main(program)
+        self.check("caption", d.title(wid) == MAIN_CAPTION, repr(d.title(wid)))
+        small = d.geometry(wid)
+        d.shot("main-closed")
+
+        # Three wrong passwords: the hint.
+        for attempt in range(3):
+            self.enter(wid, "wrong-%d" % attempt)
+        box = d.window("^Password Entry$", timeout=5)
+        shown = d.message_text(box)
+        self.check("hint message", shown == "Did you forget the password?\nPssword Hint: \n" + HINT, repr(shown))
+        d.shot("hint-message")
+        d.key("Return")
+        wait_for("the hint message to close", lambda: not d.windows("^Password Entry$"), timeout=5)
+
+        self.enter(wid, LOGIN)
+        d.shot("main-opened")
+        self.check("the login keeps the small size", d.geometry(wid)[3] == small[3])
+        self.enter(wid, EDIT)
+        large = d.geometry(wid)
+        self.check("the edit password grows the window by 1755 twips",
+                   large[3] - small[3] == px(LARGE_HEIGHT - SMALL_HEIGHT), "%s -> %s" % (small, large))
+        d.shot("main-unlocked")
 
     # --- start-up faults ---------------------------------------------------------------
     def expect_startup_message(self, program, caption, text, start_kwargs=None):
@@ -158,6 +223,7 @@ def main():
     run = Run(build)
     try:
         run.scenario("create", run.scenario_create)
+        run.scenario("use", run.scenario_use)
         run.scenario("second-instance", run.scenario_second_instance)
         run.scenario("startup-faults", run.scenario_startup_faults, fresh=False)
     finally:
