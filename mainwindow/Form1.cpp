@@ -1,7 +1,6 @@
 #include "mainwindow/Form1.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,7 +16,9 @@
 #include "controls/Twips.h"
 #include "controls/VaSpread.h"
 #include "mainwindow/GridProcedures.h"
+#include "mainwindow/GridRules.h"
 #include "mainwindow/PasswordEntry.h"
+#include "runtime/Clipboard.h"
 #include "runtime/MessageBox.h"
 #include "store/Module1.h"
 #include "store/Vault.h"
@@ -25,6 +26,9 @@
 namespace {
 
 constexpr int kOuterWidth = 8670;
+// The frame the window was designed with: borders and title bar, in twips.
+constexpr int kFrameWidth = 90;
+constexpr int kFrameHeight = 375;
 constexpr int kKeyEnter = 13;
 
 // The password box echoes "*", whatever the desktop style would draw.
@@ -137,33 +141,34 @@ void Form1::FormSize(const QString &mode) {
     return;
   }
   outerTwips_ = QSize(kOuterWidth, outerHeight);
-  ApplyOuterSize();
+  ApplyClientSize();
   controls::PlaceInTwips(SSPanel1, 120, 420, 8355, panelHeight);
   controls::PlaceInTwips(vaSpread1, 120, 120, 8115, gridHeight);
   controls::PlaceInTwips(SSPanel2, 120, barTop, 8355, 735);
 }
 
-// The sizes are outer sizes: the frame the desktop adds is taken off the
-// client area once it is known.
-void Form1::ApplyOuterSize() {
+// The sizes are outer sizes for a frame of the designed width and title bar.
+// Sizing the client area from them, not from the frame the desktop happens
+// to draw, keeps the small window's client area ending exactly at the
+// command bar's top: the bar is out of sight on a thin frame or none at all.
+void Form1::ApplyClientSize() {
   if (outerTwips_.isEmpty()) return;
   const qreal dpi = controls::ScreenDpi(this);
-  const QSize outer(controls::TwipsToPixels(outerTwips_.width(), dpi),
-                    controls::TwipsToPixels(outerTwips_.height(), dpi));
-  const QSize frame = frameGeometry().size() - geometry().size();
-  const QSize client = outer - frame;
+  const QSize client(controls::TwipsToPixels(outerTwips_.width() - kFrameWidth, dpi),
+                     controls::TwipsToPixels(outerTwips_.height() - kFrameHeight, dpi));
   if (size() != client || minimumSize() != client || maximumSize() != client) setFixedSize(client);
 }
 
 void Form1::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
-  // The window manager's frame arrives after the window is mapped.
-  QTimer::singleShot(0, this, &Form1::ApplyOuterSize);
+  // The screen, and so its dpi, is known for certain once the window is mapped.
+  QTimer::singleShot(0, this, &Form1::ApplyClientSize);
 }
 
+// A move may take the window to a screen of another dpi.
 void Form1::moveEvent(QMoveEvent *event) {
   QWidget::moveEvent(event);
-  ApplyOuterSize();
+  ApplyClientSize();
 }
 
 void Form1::SetPasswordChar(const QString &passwordChar) {
@@ -195,7 +200,7 @@ void Form1::Form_Load() {
 }
 
 // A copied value must not outlive the window.
-void Form1::Form_Unload() { QGuiApplication::clipboard()->clear(QClipboard::Clipboard); }
+void Form1::Form_Unload() { runtime::ClearClipboard(); }
 
 void Form1::Form_Click() { setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized); }
 
@@ -258,9 +263,8 @@ void Form1::Text1_KeyPress(int &keyAscii) {
   }
 }
 
-// Stand-in for the Display command until the commands are built: steps the
-// level, sets the buttons and the password character, and refills the grid.
-// Edit mode is simply left here; the Edit command takes that over.
+// Display: steps the level 0 -> 1 -> 2 -> 0 and refills the grid from the
+// table, so anything not saved is dropped.
 void Form1::SSCommand1_Click() {
   using namespace Module1;
   Text1->setText(QString());
@@ -271,14 +275,16 @@ void Form1::SSCommand1_Click() {
     SSCommand3->setEnabled(false);
     SSCommand4->setEnabled(false);
   } else if (DisplayLevel == 1) {
-    EditMode = 0;
+    EditMode = 1;  // so that Edit always ends edit mode
+    SSCommand3_Click();
     SSCommand1->setBackColor(kCyan);
     DisplayLevel = 2;
     SetPasswordChar(QStringLiteral("*"));
     SSCommand3->setEnabled(true);
     SSCommand4->setEnabled(true);
   } else {
-    EditMode = 0;
+    EditMode = 1;
+    SSCommand3_Click();
     SSCommand1->setBackColor(controls::ButtonFace());
     DisplayLevel = 0;
     SetPasswordChar(QStringLiteral("*"));
@@ -292,14 +298,134 @@ void Form1::SSCommand1_Click() {
   FillGrid(*vaSpread1);
 }
 
-// The commands and grid events are filled in with the commands.
-void Form1::SSCommand2_Click() {}
-void Form1::SSCommand3_Click() {}
-void Form1::SSCommand4_Click() {}
-void Form1::SSCommand5_Click() {}
-void Form1::SSCommand6_Click() {}
-void Form1::vaSpread1_CellPicked(int, int) {}
-void Form1::vaSpread1_CellActivated(int, int) {}
+// Copy: the current cell's stored text, masked or not.
+void Form1::SSCommand2_Click() {
+  Module1::ActiveRow = vaSpread1->activeRow();
+  Module1::ActiveColumn = vaSpread1->activeCol();
+  CopyCellToClipboard();
+}
+
+void Form1::CopyCellToClipboard() {
+  using namespace Module1;
+  // Only rows the table holds; the clipboard keeps what it had otherwise.
+  if (ActiveRow < 1 || ActiveRow > RowCount || ActiveRow > kTableRows) return;
+  if (ActiveColumn < 0 || ActiveColumn >= kTableFields) return;
+  runtime::SetClipboardSecret(VaultTable[ActiveRow - 1][ActiveColumn]);
+}
+
+// Edit: switches edit mode; in it every cell can be typed into and Text1
+// renames the current row.
+void Form1::SSCommand3_Click() {
+  using namespace Module1;
+  vaSpread1->setRow(-1);
+  vaSpread1->setCol(-1);
+  if (EditMode == 0) {
+    EditMode = 1;
+    SSCommand3->setBackColor(kLightCyan);
+    vaSpread1->setLock(false);
+    Label1->setText(QStringLiteral("Item Name"));
+    SetPasswordChar(QString());
+    ShowItemName();
+  } else {
+    EditMode = 0;
+    SSCommand3->setBackColor(controls::ButtonFace());
+    vaSpread1->setLock(true);
+    Label1->setText(QStringLiteral("Password"));
+    Text1->setText(QString());
+    SetPasswordChar(QStringLiteral("*"));
+  }
+}
+
+void Form1::ShowItemName() {
+  if (Label1->text() != QLatin1String("Item Name")) return;
+  QString name;
+  vaSpread1->GetText(0, static_cast<int16_t>(vaSpread1->activeRow()), name);  // empty when none
+  Text1->setText(name);
+}
+
+// Save: the grid back into the table, then the archive. Nothing is collected
+// while a cell is masked or the grid holds what a record cannot.
+void Form1::SSCommand4_Click() {
+  using namespace Module1;
+  for (int c = 1; c <= ColumnCount; ++c)
+    if (IsMasked(c)) return;
+  const std::string refusal = grid_rules::Refusal(ReadEntries(*vaSpread1), HintText, ColumnTitles);
+  if (!refusal.empty()) {
+    runtime::MsgBox(refusal, runtime::kStyleCritical, grid_rules::kSaveCaption);
+    return;
+  }
+  const int16_t n = CollectGrid(*vaSpread1);
+  if (n <= 0) return;
+  RowCount = n;
+  WriteVault();
+}
+
+// The grid's own row count governs Insert and Delete, and RowCount follows
+// it: after the cell-activate event or a Save of fewer rows the two differ,
+// and sizing the grid from RowCount would cut rows off.
+void Form1::SSCommand5_Click() {
+  using namespace Module1;
+  const int rows = vaSpread1->maxRows();
+  const auto r = static_cast<int16_t>(vaSpread1->activeRow());
+  if (!grid_rules::CanInsert(r, rows)) return;
+  vaSpread1->setMaxRows(rows + 1);
+  RowCount = static_cast<int16_t>(rows + 1);
+  vaSpread1->setRow(r);
+  vaSpread1->setAction(controls::VaSpread::kActionInsertRow);
+  vaSpread1->SetText(0, r, QStringLiteral("New") + QString::number(r));
+  for (int c = 1; c <= ColumnCount; ++c) vaSpread1->SetText(c, r, QString());
+}
+
+void Form1::SSCommand6_Click() {
+  using namespace Module1;
+  const int rows = vaSpread1->maxRows();
+  const int r = vaSpread1->activeRow();
+  if (!grid_rules::CanDelete(r, rows)) return;
+  vaSpread1->setRow(r);
+  vaSpread1->setAction(controls::VaSpread::kActionDeleteRow);
+  vaSpread1->setMaxRows(rows - 1);
+  RowCount = static_cast<int16_t>(rows - 1);
+}
+
+void Form1::vaSpread1_CellPicked(int col, int row) {
+  using namespace Module1;
+  ActiveRow = row;
+  ActiveColumn = col;
+  if (col == 0) {
+    if (DisplayLevel == 2) {
+      SSCommand5->setEnabled(true);
+      SSCommand6->setEnabled(true);
+    }
+    return;
+  }
+  SSCommand5->setEnabled(false);
+  SSCommand6->setEnabled(false);
+  if (DisplayLevel == 0 && vaSpread1->lock()) CopyCellToClipboard();
+  ShowItemName();
+}
+
+// In edit mode, on a row header: a named row gets a blank row above it, an
+// unnamed row goes. RowCount waits for Save.
+void Form1::vaSpread1_CellActivated(int col, int row) {
+  using namespace Module1;
+  ActiveRow = row;
+  ActiveColumn = col;
+  if (col != 0 || EditMode != 1) return;
+  const int rows = vaSpread1->maxRows();
+  int32_t nameRow = row, nameCol = 0;
+  const bool named = !GetCellText(*vaSpread1, nameRow, nameCol).isEmpty();
+  // The corner and the column titles stay where they are.
+  if (named ? !grid_rules::CanOpenRow(row, rows) : !grid_rules::CanRemoveRow(row, rows)) return;
+  vaSpread1->setRow(row);
+  if (named) {
+    vaSpread1->setMaxRows(rows + 1);
+    vaSpread1->setAction(controls::VaSpread::kActionInsertRow);
+    ClearRows(*vaSpread1, row, 1);
+  } else {
+    vaSpread1->setAction(controls::VaSpread::kActionDeleteRow);
+    vaSpread1->setMaxRows(rows - 1);
+  }
+}
 
 bool Form1::eventFilter(QObject *watched, QEvent *event) {
   if (watched == Label1 && event->type() == QEvent::MouseButtonDblClick) {

@@ -40,12 +40,19 @@ class Form1 : public QWidget {
 
   // "S" small, "L" large; anything else is refused with a message.
   void FormSize(const QString &mode);
-  // The outer size last set, in twips.
+  // The outer size last set, in twips. The client area is sized to it less
+  // the frame the window was designed with, whatever frame the desktop draws.
   QSize outerSizeTwips() const { return outerTwips_; }
 
   // Text1's password character: "*" masks what is typed, "" shows it.
   void SetPasswordChar(const QString &passwordChar);
   QString passwordChar() const;
+
+  // The stored text of the current cell (ActiveRow, ActiveColumn) onto the
+  // clipboard, whether the grid shows it or not.
+  void CopyCellToClipboard();
+  // In edit mode, Text1 shows the item name of the grid's active row.
+  void ShowItemName();
 
  public slots:
   void Form_Load();
@@ -71,7 +78,7 @@ class Form1 : public QWidget {
   void moveEvent(QMoveEvent *event) override;
 
  private:
-  void ApplyOuterSize();
+  void ApplyClientSize();
 
   QProxyStyle *starStyle_;
   QSize outerTwips_;

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "controls/VaSpread.h"
+#include "mainwindow/GridRules.h"
+#include "runtime/MessageBox.h"
 #include "store/Module1.h"
 
 bool IsMasked(int column) {
@@ -67,4 +69,43 @@ void ClearRows(controls::VaSpread &grid, int32_t first, int16_t count) {
   grid.setBlockMode(true);
   grid.setAction(controls::VaSpread::kActionClearText);
   grid.setBlockMode(false);
+}
+
+std::vector<std::vector<std::string>> ReadEntries(controls::VaSpread &grid) {
+  using namespace Module1;
+  const int columns = std::clamp<int>(ColumnCount, 0, kTableFields - 1);
+  std::vector<std::vector<std::string>> entries;
+  for (int row = 1; row <= grid_rules::kMaxGridRows; ++row) {
+    QString text;
+    if (!grid.GetText(0, row, text)) break;
+    std::vector<std::string> entry{text.toStdString()};
+    for (int c = 1; c <= columns; ++c) {
+      grid.GetText(c, row, text);  // empties text when the cell holds none
+      entry.push_back(text.toStdString());
+    }
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+static_assert(grid_rules::kMaxGridRows < Module1::kTableRows, "the row after the list must be a table row");
+
+int16_t CollectGrid(controls::VaSpread &grid) {
+  using namespace Module1;
+  const auto entries = ReadEntries(grid);
+  const auto count = static_cast<int16_t>(entries.size());
+  bool found = false;
+  for (const auto &entry : entries) found = found || entry[0] == "LoginPassword";
+  // With nothing to collect the table stays as it is: clearing its first
+  // item name would leave the next Display with an empty grid.
+  if (count > 0) {
+    for (int i = 0; i < count; ++i)
+      for (size_t c = 0; c < entries[i].size(); ++c) VaultTable[i][c] = entries[i][c];
+    VaultTable[count][0].clear();  // count <= 99: always a table row
+  }
+  if (!found &&
+      runtime::MsgBox(grid_rules::kNoCredentialsQuestion, runtime::kStyleCriticalOkCancel,
+                      grid_rules::kSaveCaption) != runtime::kAnswerOk)
+    return -1;
+  return count;
 }

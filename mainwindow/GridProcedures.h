@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace controls {
 class VaSpread;
@@ -20,6 +22,17 @@ QString ToCellText(const QVariant &value);
 
 // Empties count rows from first on, item names included.
 void ClearRows(controls::VaSpread &grid, int32_t first, int16_t count);
+
+// The list Save takes: grid rows from 1 down to the last one before the
+// first without an item name, at most an archive's worth. Each entry is the
+// item name, then columns 1..ColumnCount ("" where a cell holds no text).
+std::vector<std::vector<std::string>> ReadEntries(controls::VaSpread &grid);
+
+// Collects the list into VaultTable and clears the item name of the row
+// after it, so that the table ends where the list does. Asks before saving
+// without the "LoginPassword" row. The number of rows collected, 0 when the
+// first row has no item name, -1 when the user declined.
+int16_t CollectGrid(controls::VaSpread &grid);
 
 // Whether DisplayLevel hides column c.
 bool IsMasked(int column);

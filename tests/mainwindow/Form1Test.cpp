@@ -10,72 +10,24 @@
 #include "controls/Twips.h"
 #include "controls/VaSpread.h"
 #include "mainwindow/Form1.h"
-#include "tests/mainwindow/Archive.h"
-#include "tests/support/ScriptedMessageBox.h"
-#include "tests/support/TempFolder.h"
+#include "tests/mainwindow/Session.h"
 
 namespace {
 
-const QString kLogin = QStringLiteral("open sesame");
-const QString kEdit = QStringLiteral("edit sesame");
-const QString kWrong = QStringLiteral("guess");
-
-// A program folder with an archive, read as at start-up, and the window on it.
-struct Session {
-  explicit Session(const TableRows &rows = kRows) {
-    archiveRead = WriteAndReadArchive(kTitles, rows);
-    form = std::make_unique<Form1>();
-    form->show();
-    shown = QTest::qWaitForWindowActive(form.get());
-  }
-  TempFolder folder;
-  ScriptedMessageBox box;
-  bool archiveRead = false;
-  bool shown = false;
-  std::unique_ptr<Form1> form;
-};
-
-#define OPEN_SESSION(name, ...)        \
-  Session name{__VA_ARGS__};           \
-  QVERIFY(name.archiveRead);           \
-  QVERIFY(name.shown);                 \
-  Form1 &form = *name.form
-
-// Enter through the handler itself, as the box would pass it.
-void Enter(Form1 &form, const QString &text) {
-  form.Text1->setText(text);
-  int key = 13;
-  form.Text1_KeyPress(key);
-}
-
-// Enter with real keys into the box.
-void Type(Form1 &form, const QString &text) {
-  form.Text1->setText(QString());
-  QTest::keyClicks(form.Text1, text);
-  QTest::keyClick(form.Text1, Qt::Key_Return);
-}
-
 qreal Dpi(const QWidget &w) { return controls::ScreenDpi(&w); }
 
-QSize OuterTwips(const Form1 &form) {
-  const QRect frame = form.frameGeometry();
-  return {controls::PixelsToTwips(frame.width(), Dpi(form)), controls::PixelsToTwips(frame.height(), Dpi(form))};
+QSize ClientTwips(const Form1 &form) {
+  return {controls::PixelsToTwips(form.width(), Dpi(form)), controls::PixelsToTwips(form.height(), Dpi(form))};
+}
+
+// The window's sizes: the outer size as set, and the client area it gives
+// with the designed frame (90 twips of borders, 375 of title bar and borders).
+void CheckSize(const Form1 &form, int outerHeight) {
+  QCOMPARE(form.outerSizeTwips(), QSize(8670, outerHeight));
+  QCOMPARE(ClientTwips(form), QSize(8580, outerHeight - 375));
 }
 
 int Twips(const QWidget &w, int pixels) { return controls::PixelsToTwips(pixels, Dpi(w)); }
-
-QString Cell(const Form1 &form, int col, int row) {
-  QString value;
-  form.vaSpread1->GetText(col, row, value);
-  return value;
-}
-
-bool AllMasked(const Form1 &form) {
-  for (int r = 1; r <= form.vaSpread1->maxRows(); ++r)
-    for (int c = 1; c <= form.vaSpread1->maxCols(); ++c)
-      if (Cell(form, c, r) != QStringLiteral("********")) return false;
-  return true;
-}
 
 enum class Phase { Closed, Opened, Unlocked, Relocked };
 
@@ -83,7 +35,7 @@ void CheckPhase(const Form1 &form, Phase phase) {
   const bool panels = phase != Phase::Closed;
   QCOMPARE(form.SSPanel1->isVisible(), panels);
   QCOMPARE(form.SSPanel2->isVisible(), panels);
-  QCOMPARE(OuterTwips(form), QSize(8670, phase == Phase::Unlocked ? 4320 : 2565));
+  CheckSize(form, phase == Phase::Unlocked ? 4320 : 2565);
   QCOMPARE(form.SSCommand1->isEnabled(), phase == Phase::Unlocked);
   QVERIFY(form.SSCommand2->isEnabledTo(&form));
 }
@@ -231,12 +183,13 @@ void Form1Test::formSizes() {
   OPEN_SESSION(session);
   form.FormSize(mode == QLatin1String("S") ? QStringLiteral("L") : QStringLiteral("S"));
   form.FormSize(mode);
-  QCOMPARE(OuterTwips(form), QSize(8670, height));
-  QCOMPARE(form.outerSizeTwips(), QSize(8670, height));
+  CheckSize(form, height);
   QCOMPARE(Twips(form, form.SSPanel1->height()), panelHeight);
   QCOMPARE(Twips(form, form.vaSpread1->height()), gridHeight);
   QCOMPARE(Twips(form, form.SSPanel2->y()), barTop);
   QCOMPARE(Twips(form, form.SSPanel1->y()), 420);
+  // Without any frame, as offscreen: the small size still hides the bar.
+  QCOMPARE(form.SSPanel2->y() >= form.height(), mode == QLatin1String("S"));
   QVERIFY(session.box.Shown().empty());
 }
 
@@ -256,14 +209,15 @@ void Form1Test::formSizeRefusesOtherModes() {
   QFETCH(QString, mode);
   OPEN_SESSION(session);
   form.FormSize(from);
-  const QSize outer = OuterTwips(form);
+  const QSize outer = form.outerSizeTwips(), client = form.size();
   const QRect panel = form.SSPanel1->geometry(), grid = form.vaSpread1->geometry(), bar = form.SSPanel2->geometry();
   form.FormSize(mode);
   QCOMPARE(session.box.Shown().size(), size_t(1));
   QCOMPARE(session.box.Shown()[0].text, std::string("Program Error!"));
   QCOMPARE(session.box.Shown()[0].caption, std::string("FormSize/Vantry"));
   QCOMPARE(session.box.Shown()[0].style, 16);
-  QCOMPARE(OuterTwips(form), outer);
+  QCOMPARE(form.outerSizeTwips(), outer);
+  QCOMPARE(form.size(), client);
   QCOMPARE(form.SSPanel1->geometry(), panel);
   QCOMPARE(form.vaSpread1->geometry(), grid);
   QCOMPARE(form.SSPanel2->geometry(), bar);
@@ -289,7 +243,7 @@ void Form1Test::phasesClosedOpenedUnlockedRelocked() {
   QVERIFY(AllMasked(form));
 
   QTest::mouseDClick(form.Label1, Qt::LeftButton);
-  QCOMPARE(OuterTwips(form), QSize(8670, 4320));
+  CheckSize(form, 4320);
   QVERIFY(!form.SSCommand1->isEnabled());
   QVERIFY(form.SSCommand2->isEnabled());
   QVERIFY(form.SSPanel1->isVisible());
@@ -476,7 +430,7 @@ void Form1Test::label1DoubleClickBeforeLogin() {
   QCOMPARE(form.passwordChar(), QStringLiteral("*"));
   QVERIFY(AllMasked(form));
   QTest::mouseDClick(form.Label1, Qt::LeftButton);
-  QCOMPARE(OuterTwips(form), QSize(8670, 4320));
+  CheckSize(form, 4320);
   QVERIFY(!form.SSPanel1->isVisible());
   QVERIFY(!form.SSPanel2->isVisible());
   QCOMPARE(Module1::SizeToggle, 0);

@@ -1,0 +1,40 @@
+// Rules of the grid as the working copy of the vault: how far it may grow,
+// where rows can be inserted and removed, and what Save can store.
+#pragma once
+#include <array>
+#include <string>
+#include <vector>
+
+#include "store/Module1.h"
+
+namespace grid_rules {
+
+// The grid holds no more rows than an archive can, so Save never collects
+// more than the reader takes back.
+inline constexpr int kMaxGridRows = Module1::kMaxFileRows;
+
+// Grid rows are 1..rows; row 0 is the column-header row and never moves.
+// Insert: a new row at the active row; refused from row 98 on.
+bool CanInsert(int activeRow, int rows);
+// Delete: removes the active row; never below 2 rows.
+bool CanDelete(int activeRow, int rows);
+// The cell-activate event: a blank row above a named row.
+bool CanOpenRow(int row, int rows);
+// The cell-activate event: an unnamed row goes.
+bool CanRemoveRow(int row, int rows);
+
+constexpr char kSaveCaption[] = "Save / Vantry";
+// Asked when the grid has no credentials row.
+inline const std::string kNoCredentialsQuestion =
+    "[LoginPassword]がありません。このまま保存終了すると、次回このファイルが開けなくなります。このまま保存しますか？";
+
+// Item name, then the values 1..ColumnCount, as the grid holds them (UTF-8).
+using Entry = std::vector<std::string>;
+
+// Why the entries cannot become archive records, naming the first cell or
+// row at fault; empty when they can. The first record chains the hint word,
+// every later one the item name before it.
+std::string Refusal(const std::vector<Entry> &entries, const std::string &hintText,
+                    const std::array<std::string, Module1::kTableFields> &titles);
+
+}  // namespace grid_rules
