@@ -94,15 +94,17 @@ int16_t CollectGrid(controls::VaSpread &grid) {
   using namespace Module1;
   const auto entries = ReadEntries(grid);
   const auto count = static_cast<int16_t>(entries.size());
+  // With nothing to collect nothing is saved, so there is nothing to ask;
+  // and the table stays as it is: clearing its first item name would leave
+  // the next Display with an empty grid.
+  if (count == 0) return 0;
   bool found = false;
-  for (const auto &entry : entries) found = found || entry[0] == "LoginPassword";
-  // With nothing to collect the table stays as it is: clearing its first
-  // item name would leave the next Display with an empty grid.
-  if (count > 0) {
-    for (int i = 0; i < count; ++i)
-      for (size_t c = 0; c < entries[i].size(); ++c) VaultTable[i][c] = entries[i][c];
-    VaultTable[count][0].clear();  // count <= 99: always a table row
+  for (int i = 0; i < count; ++i) {
+    const auto &entry = entries[i];
+    found = found || entry[0] == "LoginPassword";
+    for (size_t c = 0; c < entry.size(); ++c) VaultTable[i][c] = entry[c];
   }
+  VaultTable[count][0].clear();  // count <= 99: always a table row
   if (!found &&
       runtime::MsgBox(grid_rules::kNoCredentialsQuestion, runtime::kStyleCriticalOkCancel,
                       grid_rules::kSaveCaption) != runtime::kAnswerOk)

@@ -30,8 +30,9 @@ std::vector<std::vector<std::string>> ReadEntries(controls::VaSpread &grid);
 
 // Collects the list into VaultTable and clears the item name of the row
 // after it, so that the table ends where the list does. Asks before saving
-// without the "LoginPassword" row. The number of rows collected, 0 when the
-// first row has no item name, -1 when the user declined.
+// without the "LoginPassword" row. The number of rows collected, -1 when the
+// user declined; 0, with the table untouched and nothing asked, when the
+// first row has no item name.
 int16_t CollectGrid(controls::VaSpread &grid);
 
 // Whether DisplayLevel hides column c.

@@ -3,7 +3,9 @@
 
 #include "controls/VaSpread.h"
 #include "mainwindow/GridProcedures.h"
+#include "runtime/MessageBox.h"
 #include "tests/mainwindow/Archive.h"
+#include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/TempFolder.h"
 
 using controls::VaSpread;
@@ -51,6 +53,9 @@ class GridProceduresTest : public QObject {
   void getCellText();
   void clearRows_data();
   void clearRows();
+  void collectGrid_data();
+  void collectGrid();
+  void collectGridTakesAtMostAnArchive();
 };
 
 void GridProceduresTest::fillMasksByDisplayLevel_data() {
@@ -261,6 +266,93 @@ void GridProceduresTest::clearRows() {
   for (int r = 0; r <= 4; ++r)
     for (int c = 0; c <= 3; ++c)
       QCOMPARE(Text(grid, c, r), cleared.contains(r) ? QString() : QStringLiteral("t"));
+}
+
+const std::string kNoCredentials =
+    "[LoginPassword]がありません。このまま保存終了すると、次回このファイルが開けなくなります。このまま保存しますか？";
+
+void GridProceduresTest::collectGrid_data() {
+  QTest::addColumn<QStringList>("names");  // item names of grid rows 1.., "" for none
+  QTest::addColumn<int>("answer");         // to the question, 0 when none is expected
+  QTest::addColumn<int>("count");
+  QTest::newRow("credentials row present") << QStringList{"Bank", "LoginPassword", "Card", "Mail"} << 0 << 4;
+  QTest::newRow("stops at the first unnamed row")
+      << QStringList{"Bank", "LoginPassword", "", "Mail"} << 0 << 2;
+  QTest::newRow("no credentials row, OK") << QStringList{"Bank", "Card", "Mail", "Fuel"} << 1 << 4;
+  QTest::newRow("no credentials row, Cancel") << QStringList{"Bank", "Card", "Mail", "Fuel"} << 2 << -1;
+  QTest::newRow("letter case is not the credentials row")
+      << QStringList{"Bank", "loginpassword", "Card", "Mail"} << 1 << 4;
+  QTest::newRow("credentials row below the unnamed row")
+      << QStringList{"Bank", "", "LoginPassword", "Mail"} << 1 << 1;
+  QTest::newRow("first row unnamed: nothing to collect, nothing asked")
+      << QStringList{"", "LoginPassword", "Card", "Mail"} << 0 << 0;
+  QTest::newRow("first row unnamed, no credentials row") << QStringList{"", "Bank", "Card", "Mail"} << 0 << 0;
+}
+
+void GridProceduresTest::collectGrid() {
+  QFETCH(QStringList, names);
+  QFETCH(int, answer);
+  QFETCH(int, count);
+  TempFolder folder;
+  ScriptedMessageBox box;
+  if (answer != 0) box.Answer(answer);
+  QVERIFY(WriteAndReadArchive(kTitles, kRows));
+  // Chain fields and rows past the list keep their texts.
+  const auto before = Module1::VaultTable;
+  VaSpread grid;
+  grid.setMaxCols(3);
+  grid.setMaxRows(static_cast<int>(names.size()));
+  for (int r = 1; r <= names.size(); ++r) {
+    grid.SetText(0, r, names[r - 1]);
+    grid.SetText(1, r, QStringLiteral("u%1").arg(r));
+    grid.SetText(3, r, QStringLiteral("c%1").arg(r));  // column 2 holds no text
+  }
+  QCOMPARE(CollectGrid(grid), int16_t(count));
+
+  if (answer == 0) {
+    QVERIFY(box.Shown().empty());
+  } else {
+    QCOMPARE(box.Shown().size(), size_t(1));
+    QCOMPARE(box.Shown()[0].text, kNoCredentials);
+    QCOMPARE(box.Shown()[0].caption, std::string("Save / Vantry"));
+    QCOMPARE(box.Shown()[0].style, runtime::kStyleCriticalOkCancel);
+  }
+  const int collected = count == -1 ? static_cast<int>(names.size()) : count;
+  for (int i = 0; i < collected; ++i) {
+    const std::string r = std::to_string(i + 1);
+    QCOMPARE(Module1::VaultTable[i][0], names[i].toStdString());
+    QCOMPARE(Module1::VaultTable[i][1], "u" + r);
+    QCOMPARE(Module1::VaultTable[i][2], std::string());
+    QCOMPARE(Module1::VaultTable[i][3], "c" + r);
+    QCOMPARE(Module1::VaultTable[i][4], before[i][4]);
+  }
+  if (collected > 0) {
+    QCOMPARE(Module1::VaultTable[collected][0], std::string());
+    for (int f = 1; f < Module1::kTableFields; ++f) QCOMPARE(Module1::VaultTable[collected][f], before[collected][f]);
+    for (int i = collected + 1; i < Module1::kTableRows; ++i) QVERIFY(Module1::VaultTable[i] == before[i]);
+  } else {
+    QVERIFY(Module1::VaultTable == before);  // the next Display still shows the table
+  }
+  QCOMPARE(Module1::RowCount, int16_t(kRows.size()));
+}
+
+// A grid of 100 named rows, as it could only be made by hand: the list ends
+// at 99 rows, what the reader takes back, and the table row after it is
+// cleared.
+void GridProceduresTest::collectGridTakesAtMostAnArchive() {
+  TempFolder folder;
+  ScriptedMessageBox box;
+  Module1::ColumnCount = 3;
+  VaSpread grid;
+  grid.setMaxCols(3);
+  grid.setMaxRows(100);
+  for (int r = 1; r <= 100; ++r) grid.SetText(0, r, QStringLiteral("Row%1").arg(r));
+  grid.SetText(0, 50, QStringLiteral("LoginPassword"));
+  Module1::VaultTable[99][0] = "left over";
+  QCOMPARE(CollectGrid(grid), int16_t(99));
+  QCOMPARE(Module1::VaultTable[98][0], std::string("Row99"));
+  QCOMPARE(Module1::VaultTable[99][0], std::string());
+  QVERIFY(box.Shown().empty());
 }
 
 QTEST_MAIN(GridProceduresTest)
