@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -16,6 +17,8 @@ class MainTest : public testing::Test {
  protected:
   void SetUp() override {
     UseBuiltCipher();
+    // A lock of its own: other test processes and a running Vantry hold theirs.
+    setenv("XDG_RUNTIME_DIR", folder.Path().c_str(), 1);
     saved_ = std::filesystem::current_path();
     std::filesystem::current_path(folder.Path());
   }
