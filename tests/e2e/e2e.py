@@ -155,6 +155,88 @@ class Run:
                    large[3] - small[3] == px(LARGE_HEIGHT - SMALL_HEIGHT), "%s -> %s" % (small, large))
         d.shot("main-unlocked")
 
+        # The masked login-password cell: the real password goes to the
+        # clipboard, while the cell looks like every other masked cell.
+        credentials = 6  # grid row of "LoginPassword" in a new 7-row vault
+        login_cell, other_cell = self.cell(2, credentials), self.cell(2, 1)
+        self.check("the cell shows only the mask", self.same_pixels(wid, login_cell, other_cell))
+        d.set_clipboard("-")
+        d.click(wid, *login_cell)
+        self.check("the password on the clipboard", wait_for("the copy", lambda: d.clipboard() == LOGIN, timeout=5))
+
+        # Display twice (all in clear), Edit, a new value, Save.
+        self.press(wid, "Display")
+        self.press(wid, "Display")
+        self.press(wid, "Edit")
+        d.shot("main-edit")
+        d.click(wid, *self.cell(1, 1))
+        d.type("alice@example.org")
+        d.key("Return")
+        time.sleep(0.2)
+        self.press(wid, "Save")
+        wait_for("Vantry1.csv", lambda: os.path.exists(program.path("Vantry1.csv")), timeout=10)
+        d.shot("main-saved")
+
+        close_window(d.display, wid)
+        self.check("the program ends on close", program.wait_exit() == 0)
+        self.check("closing empties the clipboard", not d.clipboard(), repr(d.clipboard()))
+
+        # A restart shows the new value: copied from its masked cell.
+        wid = self.open_main(program)
+        self.unlock(wid)
+        d.set_clipboard("-")
+        d.click(wid, *self.cell(1, 1))
+        self.check("the saved value after a restart",
+                   wait_for("the copy", lambda: d.clipboard() == "alice@example.org", timeout=5))
+        close_window(d.display, wid)
+        program.wait_exit()
+
+    def same_pixels(self, wid, a, b):
+        """Whether two grid cells around the given centres look the same."""
+        d = self.desktop
+        left, top = d.geometry(wid)[:2]
+        path = d.shot("cells")
+        crops = []
+        for i, (x, y) in enumerate((a, b)):
+            x, y = x + left, y + top
+            out = os.path.join(d.artefacts, "cell-%d.rgb" % i)
+            subprocess.run(["convert", path, "-crop", "%dx%d+%d+%d" % (self.column_px - 10, ROW_PX - 4,
+                            x - self.column_px // 2 + 5, y - ROW_PX // 2 + 2), "rgb:" + out], check=True)
+            with open(out, "rb") as f:
+                crops.append(f.read())
+            os.remove(out)
+        os.remove(path)
+        return crops[0] == crops[1] and len(crops[0]) > 0
+
+    def scenario_read_only_save(self, program):
+        """Save into a folder that has become read-only: the message, and
+        every file as it was. As an ordinary user, since root writes anyway."""
+        d = self.desktop
+        self.create_vault(program)
+        nobody = 65534
+        for path in [program.folder, program.runtime_dir] + [program.path(n) for n in os.listdir(program.folder)]:
+            os.chown(path, nobody, nobody)
+        program.start(user=nobody)
+        wid = d.window(MAIN_TITLE)
+        d.focus(wid)
+        self.unlock(wid)
+        self.press(wid, "Display")
+        self.press(wid, "Display")
+        before = program.files()
+        os.chmod(program.folder, 0o500)
+        try:
+            self.press(wid, "Save")
+            box = d.window("^Error$", timeout=5)
+            shown = d.message_text(box)
+            self.check("the can-not-open message", shown == "   Can not open Vantry.csv !    ", repr(shown))
+            d.key("Return")
+            self.check("no file lost or changed", program.files() == before)
+            self.check("the program goes on", program.running() and d.windows(MAIN_TITLE) == [wid])
+        finally:
+            os.chmod(program.folder, 0o700)
+        close_window(d.display, wid)
+        self.check("no crash", program.wait_exit() == 0)
+
     # --- start-up faults ---------------------------------------------------------------
     def expect_startup_message(self, program, caption, text, start_kwargs=None):
         d = self.desktop
@@ -225,6 +307,7 @@ def main():
         run.scenario("create", run.scenario_create)
         run.scenario("use", run.scenario_use)
         run.scenario("second-instance", run.scenario_second_instance)
+        run.scenario("read-only-save", run.scenario_read_only_save)
         run.scenario("startup-faults", run.scenario_startup_faults, fresh=False)
     finally:
         run.desktop.close()
