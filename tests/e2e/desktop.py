@@ -37,23 +37,24 @@ class Desktop:
     def __init__(self, artefacts):
         self.artefacts = artefacts
         os.makedirs(artefacts, exist_ok=True)
-        self.display = self._free_display()
+        # The server picks a free display itself and names it on a pipe, so
+        # runs side by side never share one.
+        read_end, write_end = os.pipe()
         self.server = subprocess.Popen(
-            ["Xvfb", self.display, "-screen", "0", "1280x1024x24", "-dpi", "96", "-nolisten", "tcp", "-ac"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        socket = "/tmp/.X11-unix/X" + self.display[1:]
-        wait_for("the X server", lambda: os.path.exists(socket), timeout=15)
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-dpi", "96",
+             "-nolisten", "tcp", "-ac"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        number = b""
+        with os.fdopen(read_end, "rb") as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("the X server did not start")
+        self.display = ":" + number.decode()
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("QT_QPA_PLATFORM", None)
         wait_for("the X server to answer", lambda: self._run(["xdotool", "getmouselocation"], check=False).returncode == 0,
                  timeout=15)
-
-    @staticmethod
-    def _free_display():
-        for n in range(90, 200):
-            if not os.path.exists("/tmp/.X11-unix/X%d" % n) and not os.path.exists("/tmp/.X%d-lock" % n):
-                return ":%d" % n
-        raise RuntimeError("no free display number")
 
     def close(self):
         self.server.terminate()

@@ -10,6 +10,7 @@ import os
 import stat
 import subprocess
 import sys
+import tempfile
 import time
 import traceback
 
@@ -195,17 +196,15 @@ class Run:
         """Whether two grid cells around the given centres look the same."""
         d = self.desktop
         left, top = d.geometry(wid)[:2]
-        path = d.shot("cells")
-        crops = []
-        for i, (x, y) in enumerate((a, b)):
-            x, y = x + left, y + top
-            out = os.path.join(d.artefacts, "cell-%d.rgb" % i)
-            subprocess.run(["convert", path, "-crop", "%dx%d+%d+%d" % (self.column_px - 10, ROW_PX - 4,
-                            x - self.column_px // 2 + 5, y - ROW_PX // 2 + 2), "rgb:" + out], check=True)
-            with open(out, "rb") as f:
-                crops.append(f.read())
-            os.remove(out)
-        os.remove(path)
+        with tempfile.TemporaryDirectory() as scratch:
+            path = os.path.join(scratch, "screen.png")
+            subprocess.run(["import", "-window", "root", path], env=d.env, check=True)
+            crops = []
+            for x, y in (a, b):
+                box = "%dx%d+%d+%d" % (self.column_px - 10, ROW_PX - 4,
+                                       left + x - self.column_px // 2 + 5, top + y - ROW_PX // 2 + 2)
+                crops.append(subprocess.run(["convert", path, "-crop", box, "rgb:-"], check=True,
+                                            capture_output=True).stdout)
         return crops[0] == crops[1] and len(crops[0]) > 0
 
     def scenario_read_only_save(self, program):
