@@ -3,12 +3,13 @@
 #include <array>
 
 #include "runtime/NumberValue.h"
+#include "store/ArchiveFormat.h"
 #include "store/Module1.h"
 
 namespace createdialog {
 namespace {
 
-constexpr size_t kMaxPlainRecord = 510;  // what the cipher buffer holds scrambled
+using store::kMaxPlainRecord;
 const std::string kCredentialsName = "LoginPassword";
 const std::string kDifferent = "異なるパスワードを設定してください。";
 

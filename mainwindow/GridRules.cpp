@@ -1,17 +1,10 @@
 #include "mainwindow/GridRules.h"
 
+#include "store/ArchiveFormat.h"
+
 namespace grid_rules {
 
 namespace {
-
-// What one scrambled record line can hold, as the store counts it.
-constexpr size_t kMaxRecordBytes = 510;
-
-// The store splits records at commas and lines at CR / LF, and passes
-// records to the cipher as C strings.
-bool BreaksRecord(const std::string &value) {
-  return value.find_first_of(std::string(",\r\n\0", 4)) != std::string::npos;
-}
 
 std::string RowName(size_t index, const Entry &entry) {
   return "row " + std::to_string(index + 1) + " (" + entry[0] + ")";
@@ -42,14 +35,14 @@ std::string Refusal(const std::vector<Entry> &entries, const std::string &hintTe
     const Entry &entry = entries[i];
     size_t bytes = 0;
     for (size_t c = 0; c < entry.size(); ++c) {
-      if (BreaksRecord(entry[c]))
+      if (store::BreaksFormat(entry[c]))
         return prefix + RowName(i, entry) + ", " + ColumnName(c, titles) +
                " holds a comma, a line break or a NUL character.";
       bytes += entry[c].size() + 1;  // the comma after it
     }
     bytes += i == 0 ? hintText.size() : entries[i - 1][0].size();
-    if (bytes > kMaxRecordBytes)
-      return prefix + RowName(i, entry) + " is too long: at most " + std::to_string(kMaxRecordBytes) +
+    if (bytes > store::kMaxPlainRecord)
+      return prefix + RowName(i, entry) + " is too long: at most " + std::to_string(store::kMaxPlainRecord) +
              " bytes fit in one record.";
   }
   return std::string();

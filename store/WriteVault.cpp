@@ -8,6 +8,7 @@
 
 #include "runtime/Files.h"
 #include "runtime/MessageBox.h"
+#include "store/ArchiveFormat.h"
 #include "store/CipherLibrary.h"
 #include "store/Messages.h"
 #include "store/Module1.h"
@@ -15,11 +16,8 @@
 
 namespace {
 
-constexpr size_t kMaxPlainRecord = 510;  // what the cipher buffer can hold scrambled
-
-bool BreaksFormat(const std::string &value) {
-  return value.find_first_of(std::string(",\r\n\0", 4)) != std::string::npos;
-}
+using store::BreaksFormat;
+using store::kMaxPlainRecord;
 
 void Refuse(const std::string &why) {
   runtime::MsgBox("   Can not save Vantry.csv !    \r\n" + why, runtime::kStyleExclamationModal,
