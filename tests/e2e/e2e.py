@@ -292,8 +292,11 @@ class Run:
             self.desktop.shot("failed-" + name)
             print("FAIL %s: %s" % (name, e), flush=True)
             traceback.print_exc()
-            if program is not None and program.process is not None and program.running():
-                print("program output so far: (still running)")
+            if program is not None and program.process is not None:
+                if program.running():
+                    print("the program is still running; windows:", self.desktop.windows("."))
+                else:
+                    print("the program ended with %s:\n%s" % (program.process.returncode, program.process.stdout.read()))
         finally:
             if program is not None:
                 program.remove()
