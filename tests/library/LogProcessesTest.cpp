@@ -14,6 +14,10 @@
 
 namespace {
 
+// Shorter than the writers' 10 s wait for the semaphore: a writer that took
+// less did not sit out a holder. A bound on behaviour, not on speed.
+constexpr double kWithinTheWait = 9.5;
+
 TEST(LogProcesses, FourWritersAtOnceEachRecordOnceNeverMixed) {
   LogFolder folder;
   folder.Configure(YesConfig());
@@ -97,7 +101,7 @@ TEST(LogProcesses, WriterKilledHoldingTheSemaphoreDoesNotStopTheNext) {
   Helper next(folder);
   next.Run(Tab({"log", "1", "after the kill"}));
   const double took = SecondsSince(start);
-  EXPECT_LT(took, 5.0) << "the ended holder is noticed within the wait";
+  EXPECT_LT(took, kWithinTheWait) << "the ended holder is noticed within the wait";
   next.Run(Tab({"log", "1", "and again"}));
   EXPECT_EQ(next.Finish(), 0);
   EXPECT_EQ(next.Errors(), "");
@@ -120,7 +124,7 @@ TEST(LogProcesses, WriterKilledRightAfterItsWaitDoesNotStopTheNext) {
   }
   const double start = Now();
   EXPECT_EQ(RunHelper(folder, {Tab({"log", "2", "after"})}), "");
-  EXPECT_LT(SecondsSince(start), 9.0);
+  EXPECT_LT(SecondsSince(start), kWithinTheWait);
   const auto records = folder.Records();
   EXPECT_EQ(Count(records, "\"after 1\""), 1);
   EXPECT_EQ(Count(records, "\"after 2\""), 1);
@@ -144,7 +148,7 @@ TEST(LogProcesses, LiveHolderPastTheWaitGetsTheRecordWrittenOnce) {
   holder.Run(Tab({"hook", "release-semaphore"}));
   start = Now();
   writer.Run(Tab({"log", "1", "prompt"}));
-  EXPECT_LT(SecondsSince(start), 2.0);
+  EXPECT_LT(SecondsSince(start), kWithinTheWait);
   writer.Finish();
   holder.Finish();
   const auto records = folder.Records();
@@ -183,7 +187,7 @@ TEST(LogProcesses, ProcessKilledHoldingTheSectionLockDoesNotBlockTheNext) {
   }
   const double start = Now();
   EXPECT_EQ(RunHelper(folder, {Tab({"log", "1", "next"})}), "");
-  EXPECT_LT(SecondsSince(start), 5.0);
+  EXPECT_LT(SecondsSince(start), kWithinTheWait);
   const auto records = folder.Records();
   EXPECT_EQ(Count(records, "DLL Start"), 2);  // the killed one started a lifetime too
   EXPECT_EQ(Count(records, "\"next 1\""), 1);
@@ -241,7 +245,7 @@ TEST(LogProcesses, LogThatCannotBeOpenedIsGivenUpAfterOneSeries) {
   ASSERT_EQ(rmdir(folder.File("Quenta/Quenta.csv").c_str()), 0);
   const double again = Now();
   helper.Run(Tab({"log", "1", "kept"}));
-  EXPECT_LT(SecondsSince(again), 2.0) << "the semaphore was given back";
+  EXPECT_LT(SecondsSince(again), kWithinTheWait) << "the semaphore was given back";
   helper.Finish();
   const auto records = folder.Records();
   ASSERT_EQ(records.size(), 1u);
