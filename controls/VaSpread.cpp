@@ -444,18 +444,10 @@ bool VaSpread::HandleHeaderMouse(Qt::Orientation orientation, QEvent *event) {
       const bool click = section >= 0 && section == pressedSection_ && orientation == pressedOrientation_;
       pressedSection_ = -1;
       if (!click) return false;
-      // The header cell becomes current; no data cell keeps the cursor, so
-      // typing cannot go into a cell the user did not pick.
-      selectionModel()->clearCurrentIndex();
-      if (orientation == Qt::Horizontal)
-        selectionModel()->select(model_->index(0, section),
-                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Columns);
-      else
-        selectionModel()->select(model_->index(section, 0),
-                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-      activeCol_ = col;
-      activeRow_ = row;
-      emit cellPicked(col, row);
+      // As a click on a cell does, the pick takes the focus, so the keys go
+      // on from the picked header.
+      if (!hasFocus()) setFocus(Qt::MouseFocusReason);
+      PickHeader(col, row);
       return false;
     }
     case QEvent::MouseButtonDblClick:
@@ -482,10 +474,8 @@ bool VaSpread::eventFilter(QObject *watched, QEvent *event) {
       const bool click = cornerPressed_ && cornerButton_->rect().contains(m->position().toPoint());
       cornerPressed_ = false;
       if (click) {
-        selectionModel()->clearCurrentIndex();
-        selectionModel()->clearSelection();
-        activeCol_ = activeRow_ = 0;
-        emit cellPicked(0, 0);
+        if (!hasFocus()) setFocus(Qt::MouseFocusReason);
+        PickHeader(0, 0);
       }
     } else {
       emit cellActivated(0, 0);
@@ -513,7 +503,111 @@ void VaSpread::keyPressEvent(QKeyEvent *event) {
     event->accept();
     return;
   }
+  if (HeaderKey(event)) {
+    event->accept();
+    return;
+  }
+  const QModelIndex before = currentIndex();
   QTableView::keyPressEvent(event);
+  PickIfMoved(before);
+}
+
+// A header (or the corner) becomes current. No data cell keeps the cursor,
+// so typing cannot go into a cell the user did not pick.
+void VaSpread::PickHeader(int col, int row) {
+  selectionModel()->clearCurrentIndex();
+  if (row == 0 && col >= 1 && col <= model_->Cols()) {
+    selectionModel()->select(model_->index(0, col - 1),
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Columns);
+  } else if (col == 0 && row >= 1 && row <= model_->Rows()) {
+    selectionModel()->select(model_->index(row - 1, 0),
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  } else {
+    selectionModel()->clearSelection();
+  }
+  if (row >= 1 && row <= model_->Rows() && model_->Cols() >= 1) {
+    // Into view without moving sideways.
+    const int shownCol = std::max(columnAt(0), 0);
+    scrollTo(model_->index(row - 1, std::min(shownCol, model_->Cols() - 1)));
+  }
+  activeCol_ = col;
+  activeRow_ = row;
+  emit cellPicked(col, row);
+}
+
+// A data cell picked from the keyboard: the cursor moves there.
+void VaSpread::PickCell(int col, int row) {
+  const QModelIndex index = model_->index(row - 1, col - 1);
+  if (!index.isValid()) return;
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  scrollTo(index);
+  activeCol_ = col;
+  activeRow_ = row;
+  emit cellPicked(col, row);
+}
+
+// Moves to, between and out of the headers; true when the key was one.
+bool VaSpread::HeaderKey(QKeyEvent *event) {
+  if (event->modifiers() & ~Qt::KeypadModifier) return false;
+  const int key = event->key();
+  const int rows = model_->Rows(), cols = model_->Cols();
+  if (!OnHeader()) {
+    if (!currentIndex().isValid()) return false;
+    if (key == Qt::Key_Left && activeCol_ == 1) {
+      PickHeader(0, activeRow_);
+      return true;
+    }
+    if (key == Qt::Key_Up && activeRow_ == 1) {
+      PickHeader(activeCol_, 0);
+      return true;
+    }
+    return false;
+  }
+  if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right) return false;
+  if (activeCol_ == 0 && activeRow_ >= 1) {  // a row header
+    const int row = std::min(activeRow_, rows);
+    if (key == Qt::Key_Up) {
+      if (row > 1) PickHeader(0, row - 1);
+      else PickHeader(0, 0);
+    } else if (key == Qt::Key_Down) {
+      if (activeRow_ < rows) PickHeader(0, activeRow_ + 1);
+    } else if (key == Qt::Key_Right) {
+      if (row >= 1 && cols >= 1) PickCell(1, row);
+    }
+  } else if (activeRow_ == 0 && activeCol_ >= 1) {  // a column header
+    const int col = std::min(activeCol_, cols);
+    if (key == Qt::Key_Left) {
+      PickHeader(col > 1 ? col - 1 : 0, 0);
+    } else if (key == Qt::Key_Right) {
+      if (activeCol_ < cols) PickHeader(activeCol_ + 1, 0);
+    } else if (key == Qt::Key_Down) {
+      if (rows >= 1 && col >= 1) PickCell(col, 1);
+    }
+  } else {  // the corner
+    if (key == Qt::Key_Right && cols >= 1) PickHeader(1, 0);
+    if (key == Qt::Key_Down && rows >= 1) PickHeader(0, 1);
+  }
+  return true;
+}
+
+// A cursor moved by the keys, or by finishing an edit, is a pick as a
+// click is.
+void VaSpread::PickIfMoved(const QModelIndex &before) {
+  const QModelIndex now = currentIndex();
+  if (now.isValid() && now != before) emit cellPicked(now.column() + 1, now.row() + 1);
+}
+
+// On a header no data cell has the cursor: nothing to move from. The view
+// would take the first cell instead, for example when it regains the focus.
+QModelIndex VaSpread::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  if (OnHeader() && !currentIndex().isValid()) return {};
+  return QTableView::moveCursor(action, modifiers);
+}
+
+void VaSpread::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) {
+  const QModelIndex before = currentIndex();
+  QTableView::closeEditor(editor, hint);
+  PickIfMoved(before);
 }
 
 }  // namespace controls

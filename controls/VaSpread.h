@@ -64,7 +64,13 @@ class VaSpread : public QTableView {
 
   // The cell with the cursor. The cursor starts on cell (1, 1); a pick on a
   // row header makes (0, row) active, on a column header (col, 0), on the
-  // corner (0, 0), until the cursor moves again.
+  // corner (0, 0), until the cursor moves again. A header keeps the cursor
+  // when the grid loses and regains the focus.
+  //
+  // Keys move the cursor from where it is and raise cellPicked as a click
+  // does: Left from column 1 reaches the row header, Up and Down walk the
+  // row headers, Right goes back to column 1; Down from a column header or
+  // the corner enters the sheet below it.
   int activeRow() const { return activeRow_; }
   int activeCol() const { return activeCol_; }
 
@@ -89,6 +95,8 @@ class VaSpread : public QTableView {
   void changeEvent(QEvent *event) override;
   void keyboardSearch(const QString &search) override;
   void keyPressEvent(QKeyEvent *event) override;
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
  private:
   friend class VaSpreadModel;
@@ -104,6 +112,11 @@ class VaSpread : public QTableView {
   void ApplyColWidth(int col);
   void ShowCornerText();
   bool HandleHeaderMouse(Qt::Orientation orientation, QEvent *event);
+  bool OnHeader() const { return activeRow_ == 0 || activeCol_ == 0; }
+  void PickHeader(int col, int row);
+  void PickCell(int col, int row);
+  bool HeaderKey(QKeyEvent *event);
+  void PickIfMoved(const QModelIndex &before);
 
   VaSpreadModel *model_;
   QLabel *cornerLabel_ = nullptr;

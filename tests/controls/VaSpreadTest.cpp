@@ -91,6 +91,10 @@ class VaSpreadTest : public QObject {
   void programWriteLeavesNoTypedCopy();
   void copyKeyPutsNothingOnClipboard();
   void sizeUnitsFitTheFont();
+  void keysMoveAndPick_data();
+  void keysMoveAndPick();
+  void headerKeepsTheCursorThroughFocusChanges_data();
+  void headerKeepsTheCursorThroughFocusChanges();
 };
 
 void VaSpreadTest::textInsideAndOutsideTheSheet_data() {
@@ -470,6 +474,116 @@ void VaSpreadTest::sizeUnitsFitTheFont() {
   grid.setRowHeight(2, 29.0);
   QVERIFY(grid.rowHeight(1) > rowHeight);
   QCOMPARE(grid.rowHeight(2), rowHeight);
+}
+
+// Keys from a starting place (a click on a cell, a row header, a column
+// header or the corner): every move is a pick, from where the cursor is.
+void VaSpreadTest::keysMoveAndPick_data() {
+  QTest::addColumn<int>("target");
+  QTest::addColumn<int>("col");
+  QTest::addColumn<int>("row");
+  QTest::addColumn<QList<int>>("keys");
+  QTest::addColumn<QVariantList>("picks");  // "c:r" per pick raised by the keys
+  const int left = Qt::Key_Left, right = Qt::Key_Right, up = Qt::Key_Up, down = Qt::Key_Down;
+  QTest::newRow("left from column 1 to the row header") << int(DataCell) << 1 << 3 << QList<int>{left}
+                                                       << QVariantList{"0:3"};
+  QTest::newRow("left from column 2 stays in the sheet") << int(DataCell) << 2 << 3 << QList<int>{left}
+                                                        << QVariantList{"1:3"};
+  QTest::newRow("down and up along the row headers") << int(RowHeader) << 0 << 4 << QList<int>{down, up, up}
+                                                     << QVariantList{"0:5", "0:4", "0:3"};
+  QTest::newRow("down from the last row header stays") << int(RowHeader) << 0 << 5 << QList<int>{down}
+                                                       << QVariantList{};
+  QTest::newRow("right from a row header into column 1") << int(RowHeader) << 0 << 2 << QList<int>{right, right}
+                                                         << QVariantList{"1:2", "2:2"};
+  QTest::newRow("up from row 1 to the corner and back") << int(RowHeader) << 0 << 1 << QList<int>{up, down}
+                                                        << QVariantList{"0:0", "0:1"};
+  QTest::newRow("up from a cell of row 1 to its title") << int(DataCell) << 2 << 1 << QList<int>{up, left, down}
+                                                        << QVariantList{"2:0", "1:0", "1:1"};
+  QTest::newRow("corner to the titles") << int(Corner) << 0 << 0 << QList<int>{right, right}
+                                        << QVariantList{"1:0", "2:0"};
+  QTest::newRow("cells by the arrows") << int(DataCell) << 2 << 2 << QList<int>{down, right, up}
+                                       << QVariantList{"2:3", "3:3", "3:2"};
+}
+
+void VaSpreadTest::keysMoveAndPick() {
+  QFETCH(int, target);
+  QFETCH(int, col);
+  QFETCH(int, row);
+  QFETCH(QList<int>, keys);
+  QFETCH(QVariantList, picks);
+  VaSpread grid;
+  FillSheet(grid, 3, 5);
+  grid.resize(600, 300);
+  grid.show();
+  QVERIFY(QTest::qWaitForWindowActive(&grid));
+  QPoint pos;
+  QWidget *place = ClickPlace(grid, Target(target), col, row, pos);
+  QTest::mouseClick(place, Qt::LeftButton, {}, pos);
+  QVERIFY(grid.hasFocus());
+  QSignalSpy picked(&grid, &VaSpread::cellPicked);
+  for (int key : keys) QTest::keyClick(&grid, Qt::Key(key));
+  QVariantList seen;
+  for (const QList<QVariant> &pick : picked)
+    seen << QStringLiteral("%1:%2").arg(pick.at(0).toInt()).arg(pick.at(1).toInt());
+  QCOMPARE(seen, picks);
+  const QString last = picks.isEmpty() ? QStringLiteral("%1:%2").arg(col).arg(row) : picks.last().toString();
+  QCOMPARE(QStringLiteral("%1:%2").arg(grid.activeCol()).arg(grid.activeRow()), last);
+  // On a header no data cell takes typing.
+  if (grid.activeCol() == 0 || grid.activeRow() == 0) QVERIFY(!grid.currentIndex().isValid());
+}
+
+// The view would make the first cell current when it regains the focus;
+// a picked header stays the cursor instead, and the keys go on from it.
+void VaSpreadTest::headerKeepsTheCursorThroughFocusChanges_data() {
+  QTest::addColumn<int>("target");
+  QTest::addColumn<int>("col");
+  QTest::addColumn<int>("row");
+  QTest::addColumn<bool>("otherWindow");
+  QTest::newRow("row header, focus to a sibling") << int(RowHeader) << 0 << 3 << false;
+  QTest::newRow("row header, another window") << int(RowHeader) << 0 << 3 << true;
+  QTest::newRow("column header, another window") << int(ColumnHeader) << 2 << 0 << true;
+  QTest::newRow("corner, focus to a sibling") << int(Corner) << 0 << 0 << false;
+}
+
+void VaSpreadTest::headerKeepsTheCursorThroughFocusChanges() {
+  QFETCH(int, target);
+  QFETCH(int, col);
+  QFETCH(int, row);
+  QFETCH(bool, otherWindow);
+  QWidget window;
+  auto *grid = new VaSpread(&window);
+  auto *sibling = new QLineEdit(&window);
+  FillSheet(*grid, 3, 5);
+  grid->setGeometry(0, 30, 600, 300);
+  window.resize(600, 340);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  QPoint pos;
+  QWidget *place = ClickPlace(*grid, Target(target), col, row, pos);
+  QTest::mouseClick(place, Qt::LeftButton, {}, pos);
+  QSignalSpy picked(grid, &VaSpread::cellPicked);
+  if (otherWindow) {
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    other.close();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+  } else {
+    sibling->setFocus(Qt::TabFocusReason);
+  }
+  grid->setFocus(Qt::TabFocusReason);
+  QVERIFY(grid->hasFocus());
+  QCOMPARE(grid->activeCol(), col);
+  QCOMPARE(grid->activeRow(), row);
+  QVERIFY(!grid->currentIndex().isValid());
+  QVERIFY(picked.isEmpty());
+  // Down goes on from the header: the row header below, the first cell
+  // below a column title, the first row header below the corner.
+  QTest::keyClick(grid, Qt::Key_Down);
+  QCOMPARE(grid->activeCol(), col);
+  QCOMPARE(grid->activeRow(), row + 1);
 }
 
 QTEST_MAIN(VaSpreadTest)
