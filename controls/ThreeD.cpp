@@ -1,8 +1,11 @@
 #include "controls/ThreeD.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPalette>
+
+#include "controls/Accessibility.h"
 
 namespace controls {
 
@@ -64,7 +67,21 @@ void SSCommand::paintEvent(QPaintEvent *) {
   }
 }
 
+void SSCommand::keyPressEvent(QKeyEvent *event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && !(event->modifiers() & ~Qt::KeypadModifier)) {
+    // One press per key stroke: a held key does not repeat the command.
+    if (!event->isAutoRepeat()) click();
+    event->accept();
+    return;
+  }
+  QAbstractButton::keyPressEvent(event);
+}
+
+// Panels and frames group controls inside a window; screen readers must
+// not take them for windows of their own.
 SSPanel::SSPanel(QWidget *parent) : QFrame(parent) {
+  SetAccessibleRole(this, QAccessible::Grouping);
   setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, ButtonFace());
@@ -76,7 +93,7 @@ void SSPanel::paintEvent(QPaintEvent *) {
   DrawBevel(p, rect(), true, 2);
 }
 
-SSFrame::SSFrame(QWidget *parent) : QFrame(parent) {}
+SSFrame::SSFrame(QWidget *parent) : QFrame(parent) { SetAccessibleRole(this, QAccessible::Grouping); }
 
 void SSFrame::paintEvent(QPaintEvent *) {
   QPainter p(this);

@@ -13,6 +13,7 @@ QColor ButtonFace();
 // Draws a bevel of the given depth inside rect: raised or sunken.
 void DrawBevel(QPainter &painter, const QRect &rect, bool raised, int depth);
 
+// Pressed by a click, by Space, or by Enter while it has the focus.
 class SSCommand : public QAbstractButton {
   Q_OBJECT
  public:
@@ -25,6 +26,7 @@ class SSCommand : public QAbstractButton {
 
  protected:
   void paintEvent(QPaintEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
 
  private:
   QColor backColor_;

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "controls/Accessibility.h"
+#include "controls/Colours.h"
 #include "controls/Fonts.h"
 #include "controls/Twips.h"
 #include "createdialog/NewVault.h"
@@ -66,6 +68,9 @@ QString Name(const char *base, int index) {
 
 Form2::Form2(QWidget *parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form2"));
+  controls::SetAccessibleRole(this, QAccessible::Dialog);
+  // Dark text on the button face, whatever colours the desktop uses.
+  setPalette(controls::FixedPalette(controls::ButtonFace()));
   setWindowTitle(QStringLiteral("Create Vantry"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   const qreal dpi = controls::ScreenDpi(this);
@@ -98,15 +103,19 @@ Form2::Form2(QWidget *parent) : QDialog(parent) {
       controls::PlaceInTwips(makeField(0, frame), 3840, 120, 555, 345);
       controls::PlaceInTwips(makeLabel(1, frame), 4920, 150, 1545, 285);
       controls::PlaceInTwips(makeField(1, frame), 6510, 120, 555, 360);
+      Label1[0]->setBuddy(Text1[0]);
+      Label1[1]->setBuddy(Text1[1]);
     } else {
       controls::PlaceInTwips(frame, 60, 60 + kFramePitch * k, 5565, 585);
       controls::PlaceInTwips(makeLabel(LabelOfFrame(k), frame), 150, 150, 2625, 285);
       controls::PlaceInTwips(makeField(k + 1, frame), 2820, 120, 2535, 360);
+      Label1[LabelOfFrame(k)]->setBuddy(Text1[k + 1]);  // screen readers name the field by it
     }
   }
   controls::PlaceInTwips(makeField(kDummy, this), 6060, 3300, 1065, 360);
   Text1[kDummy]->setFocusPolicy(Qt::NoFocus);
   Text1[kDummy]->setVisible(false);
+  controls::HideFromAccessibility(Text1[kDummy]);
 
   SSPanel2 = new controls::SSPanel(this);
   SSPanel2->setObjectName(QStringLiteral("SSPanel2"));
@@ -181,8 +190,7 @@ void Form2::keyPressEvent(QKeyEvent *event) {
   QDialog::keyPressEvent(event);
 }
 
-// Enter and Tab confirm a field. Tab would move the focus by Qt's own chain;
-// the focus step here replaces it.
+// Enter and Tab confirm a field; the confirmation then moves the focus.
 bool Form2::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() == QEvent::KeyPress) {
     const auto *key = static_cast<QKeyEvent *>(event);
@@ -216,6 +224,12 @@ void Form2::Text1_KeyPress(int index, int keyAscii) {
   if (index == 0 || index == 1) {
     ConfirmCountField(index);
     ApplyColumnCount();
+  }
+  // Tab goes on by the dialog's tab order, which after the last shown field
+  // reaches "Close" and "Save"; Enter steps through the fields only.
+  if (keyAscii == kKeyTab) {
+    focusNextChild();
+    return;
   }
   // On to the next field while one is shown, else back to the row field.
   if (index + 1 <= kDummy && OwnVisible(Text1[index + 1]))

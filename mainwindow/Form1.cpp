@@ -8,9 +8,12 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QShortcut>
 #include <QTimer>
 #include <iterator>
 
+#include "controls/Accessibility.h"
+#include "controls/Colours.h"
 #include "controls/Fonts.h"
 #include "controls/ThreeD.h"
 #include "controls/Twips.h"
@@ -50,11 +53,11 @@ Form1::Form1(QWidget *parent) : QWidget(parent), starStyle_(new StarStyle) {
   using controls::SSPanel;
   using controls::UiFont;
   setObjectName(QStringLiteral("Form1"));
+  controls::SetAccessibleRole(this, QAccessible::Window);
   setWindowTitle(QStringLiteral(" Vantry"));
   starStyle_->setParent(this);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, kLightCyan);
-  setPalette(pal);
+  // Light cyan with dark text, whatever colours the desktop uses.
+  setPalette(controls::FixedPalette(kLightCyan));
   setAutoFillBackground(true);
 
   Label1 = new QLabel(QStringLiteral("Password"), this);
@@ -70,6 +73,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), starStyle_(new StarStyle) {
   Text1->setContextMenuPolicy(Qt::NoContextMenu);
   PlaceInTwips(Text1, 1860, 30, 1995, 330);
   SetPasswordChar(QStringLiteral("*"));
+  Label1->setBuddy(Text1);  // the box is named by its label, whatever it reads
 
   SSPanel1 = new SSPanel(this);
   SSPanel1->setObjectName(QStringLiteral("SSPanel1"));
@@ -124,6 +128,11 @@ Form1::Form1(QWidget *parent) : QWidget(parent), starStyle_(new StarStyle) {
     w->setAttribute(Qt::WA_NoMousePropagation);
   Label1->installEventFilter(this);
   Text1->installEventFilter(this);
+
+  // The label's double-click (relock, then enlarge again) from the keyboard.
+  auto *relock = new QShortcut(kRelockKey, this);
+  relock->setObjectName(QStringLiteral("Label1Shortcut"));
+  connect(relock, &QShortcut::activated, this, &Form1::Label1_DblClick);
 
   Form_Load();
 }

@@ -18,6 +18,9 @@ class VaSpread;
 inline constexpr QColor kLightCyan{128, 255, 255};
 inline constexpr QColor kCyan{0, 255, 255};
 
+// Runs the double-click on Label1 from the keyboard.
+inline constexpr QKeyCombination kRelockKey{Qt::CTRL, Qt::Key_L};
+
 class Form1 : public QWidget {
   Q_OBJECT
  public:

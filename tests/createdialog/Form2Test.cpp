@@ -195,30 +195,67 @@ class Form2Test : public QObject {
     QTest::addColumn<QString>("columns");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("key");
-    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("to");
     const int enter = Qt::Key_Return, tab = Qt::Key_Tab;
-    QTest::newRow("rows to columns") << "5" << 0 << enter << 1;
-    QTest::newRow("columns to login") << "5" << 1 << tab << 2;
-    QTest::newRow("login to edit") << "5" << 2 << enter << 3;
-    QTest::newRow("edit to hint") << "5" << 3 << enter << 4;
-    QTest::newRow("hint to first title") << "5" << 4 << tab << 5;
-    QTest::newRow("5 columns: last title wraps") << "5" << 9 << enter << 0;
-    QTest::newRow("5 columns: by tab too") << "5" << 9 << tab << 0;
-    QTest::newRow("3 columns: last title wraps") << "3" << 7 << enter << 0;
-    QTest::newRow("7 columns: title 6 to 7") << "7" << 10 << enter << 11;
-    QTest::newRow("7 columns: past the last field") << "7" << 11 << tab << 0;
+    QTest::newRow("rows to columns") << "5" << 0 << enter << "Text1_1";
+    QTest::newRow("columns to login") << "5" << 1 << tab << "Text1_2";
+    QTest::newRow("login to edit") << "5" << 2 << enter << "Text1_3";
+    QTest::newRow("edit to hint") << "5" << 3 << enter << "Text1_4";
+    QTest::newRow("hint to first title") << "5" << 4 << tab << "Text1_5";
+    QTest::newRow("5 columns: last title wraps") << "5" << 9 << enter << "Text1_0";
+    QTest::newRow("5 columns: tab goes on to Close") << "5" << 9 << tab << "SSCommand2";
+    QTest::newRow("3 columns: last title wraps") << "3" << 7 << enter << "Text1_0";
+    QTest::newRow("7 columns: title 6 to 7") << "7" << 10 << enter << "Text1_11";
+    QTest::newRow("7 columns: tab past the last field") << "7" << 11 << tab << "SSCommand2";
+    QTest::newRow("7 columns: enter past the last field") << "7" << 11 << enter << "Text1_0";
   }
 
   void focusStep() {
     QFETCH(QString, columns);
     QFETCH(int, from);
     QFETCH(int, key);
-    QFETCH(int, to);
+    QFETCH(QString, to);
     Field(1)->setText(columns);
     Dialog().ApplyColumnCount();
     Field(from)->setFocus();
     QTest::keyClick(Field(from), static_cast<Qt::Key>(key));
-    QCOMPARE(FocusedField(Dialog()), to);
+    QVERIFY(QApplication::focusWidget() != nullptr);
+    QCOMPARE(QApplication::focusWidget()->objectName(), to);
+  }
+
+  // Tab alone runs through every field shown, "Close", "Save" and round
+  // again, confirming the count fields on the way; Shift+Tab goes back.
+  void tabReachesCloseAndSave() {
+    Retype(0, QStringLiteral("50"));
+    Retype(1, QStringLiteral("3"));
+    Field(0)->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 11; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, (QStringList{"Text1_1", "Text1_2", "Text1_3", "Text1_4", "Text1_5", "Text1_6", "Text1_7",
+                                   "SSCommand2", "SSCommand1", "Text1_0", "Text1_1"}));
+    QCOMPARE(Field(0)->text(), QStringLiteral("32"));
+    QCOMPARE(Shown(Dialog().Text1), Range(0, 7));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), Field(0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), Dialog().SSCommand1);
+  }
+
+  // Enter on a focused button presses it: "Save" refuses empty passwords,
+  // "Close" ends the dialog without a file.
+  void enterPressesTheFocusedButton() {
+    Dialog().SSCommand1->setFocus();
+    QTest::keyClick(Dialog().SSCommand1, Qt::Key_Return);
+    QCOMPARE(box_->Shown().size(), size_t{1});
+    QVERIFY(Dialog().isVisible());
+    Dialog().SSCommand2->setFocus();
+    QTest::keyClick(Dialog().SSCommand2, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(!Dialog().isVisible());
+    QCOMPARE(Dialog().result(), int(QDialog::Rejected));
+    QVERIFY(!folder_->Has("Vantry.csv"));
   }
 
   void columnsConfirmedThenFocusFollowsNewLayout() {
