@@ -236,6 +236,67 @@ class Run:
         close_window(d.display, wid)
         self.check("no crash", program.wait_exit() == 0)
 
+    # --- keyboard only -----------------------------------------------------------------
+    def keys(self, *names):
+        """Real key strokes to whatever has the focus, one at a time."""
+        for name in names:
+            self.desktop.key(name)
+            time.sleep(0.15)
+
+    def scenario_keyboard(self, program):
+        """A vault created and worked without the mouse: Tab through the
+        dialog to Save and Enter on it; then the passwords, Enter on Display,
+        a row header reached with Left, Delete and Save by Enter, and the
+        relock key."""
+        d = self.desktop
+        program.start()
+        dialog = d.window("^Create Vantry$")
+        d.focus(dialog)
+        time.sleep(0.3)
+        self.keys("Tab", "Tab")  # rows, columns: to the login password
+        d.type(LOGIN)
+        self.keys("Tab")
+        d.type(EDIT)
+        self.keys("Tab")
+        d.type(HINT)
+        self.keys(*["Tab"] * 6)  # the five titles, then "Close"
+        self.keys("Tab")  # "Save"
+        d.shot("keyboard-dialog-save-focused")
+        self.check("the dialog is still open on Tab", program.running())
+        self.keys("Return")
+        self.check("Enter on Save writes the vault and ends", program.wait_exit() == 0)
+        self.check("Vantry.csv", program.read("Vantry.csv").startswith(b"7x5,"))
+
+        wid = self.open_main(program)
+        d.type(LOGIN)
+        self.keys("Return")
+        d.type(EDIT)
+        self.keys("Return")
+        large = d.geometry(wid)
+        self.keys("Tab", "Tab")  # Copy, then Display (Save and Edit are off)
+        self.keys("Return", "Return")  # Display twice: all in clear
+        self.keys("Tab")  # the grid, its cursor on the first cell
+        self.keys("Down", "Down", "Left")  # row header 3: Insert and Delete come on
+        d.shot("keyboard-row-header")
+        self.keys("shift+Tab", "Return")  # Delete
+        self.keys("shift+Tab", "shift+Tab", "shift+Tab", "shift+Tab", "Return")  # Insert, Display, Edit: Save
+        wait_for("Vantry1.csv", lambda: os.path.exists(program.path("Vantry1.csv")), timeout=10)
+        self.check("six rows saved", program.read("Vantry.csv").startswith(b"6x5,"))
+        # Copy (before Save in the keyboard order) gives the row under the cursor: New4 moved up.
+        d.set_clipboard("-")
+        self.keys("shift+Tab", "Return")
+        self.check("the cursor stayed on row header 3",
+                   wait_for("the copy", lambda: d.clipboard() == "New4", timeout=5), d.clipboard())
+
+        self.keys("ctrl+l")
+        small = d.geometry(wid)
+        d.shot("keyboard-relocked")
+        self.check("the relock key shrinks the window", small[3] < large[3], "%s -> %s" % (large, small))
+        self.keys("ctrl+l")
+        self.check("and enlarges it again", d.geometry(wid)[3] == large[3])
+        close_window(d.display, wid)
+        self.check("the program ends on close", program.wait_exit() == 0)
+
     # --- start-up faults ---------------------------------------------------------------
     def expect_startup_message(self, program, caption, text, start_kwargs=None):
         d = self.desktop
@@ -308,6 +369,7 @@ def main():
     try:
         run.scenario("create", run.scenario_create)
         run.scenario("use", run.scenario_use)
+        run.scenario("keyboard", run.scenario_keyboard)
         run.scenario("second-instance", run.scenario_second_instance)
         run.scenario("read-only-save", run.scenario_read_only_save)
         run.scenario("startup-faults", run.scenario_startup_faults, fresh=False)
