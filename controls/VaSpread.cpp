@@ -567,8 +567,8 @@ bool VaSpread::HeaderKey(QKeyEvent *event) {
   if (activeCol_ == 0 && activeRow_ >= 1) {  // a row header
     const int row = std::min(activeRow_, rows);
     if (key == Qt::Key_Up) {
-      if (row > 1) PickHeader(0, row - 1);
-      else PickHeader(0, 0);
+      // From past the last row (its row was deleted) to the last row.
+      PickHeader(0, activeRow_ > rows ? rows : row - 1);
     } else if (key == Qt::Key_Down) {
       if (activeRow_ < rows) PickHeader(0, activeRow_ + 1);
     } else if (key == Qt::Key_Right) {

@@ -95,6 +95,7 @@ class VaSpreadTest : public QObject {
   void keysMoveAndPick();
   void headerKeepsTheCursorThroughFocusChanges_data();
   void headerKeepsTheCursorThroughFocusChanges();
+  void upFromADeletedLastRow();
 };
 
 void VaSpreadTest::textInsideAndOutsideTheSheet_data() {
@@ -584,6 +585,26 @@ void VaSpreadTest::headerKeepsTheCursorThroughFocusChanges() {
   QTest::keyClick(grid, Qt::Key_Down);
   QCOMPARE(grid->activeCol(), col);
   QCOMPARE(grid->activeRow(), row + 1);
+}
+
+// The last row went while its header had the cursor: Up reaches the new
+// last row, Down stays.
+void VaSpreadTest::upFromADeletedLastRow() {
+  VaSpread grid;
+  FillSheet(grid, 3, 5);
+  grid.show();
+  QVERIFY(QTest::qWaitForWindowActive(&grid));
+  QPoint pos;
+  QTest::mouseClick(ClickPlace(grid, RowHeader, 0, 5, pos), Qt::LeftButton, {}, pos);
+  grid.setRow(5);
+  grid.setAction(VaSpread::kActionDeleteRow);
+  grid.setMaxRows(4);
+  QSignalSpy picked(&grid, &VaSpread::cellPicked);
+  QTest::keyClick(&grid, Qt::Key_Down);
+  QVERIFY(picked.isEmpty());
+  QTest::keyClick(&grid, Qt::Key_Up);
+  QCOMPARE(picked.size(), 1);
+  QCOMPARE(picked.at(0), (QVariantList{0, 4}));
 }
 
 QTEST_MAIN(VaSpreadTest)
