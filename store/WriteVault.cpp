@@ -95,6 +95,9 @@ class Save {
   // Puts text in place as the archive, the archive before it as the first
   // backup; false with why() when nothing changed (as far as it could be undone).
   bool Run(const std::string &text);
+  // Puts a copy of backup in place as the archive; the archive before it
+  // stays under the name keptAs. false with why() when nothing changed.
+  bool Restore(const std::string &backup, const std::string &keptAs);
   const std::string &why() const { return why_; }
 
  private:
@@ -108,6 +111,7 @@ class Save {
   bool WriteTemporary(const Filler &fill, std::string &name);
   bool Move(const std::string &from, const std::string &to);
   bool KeepFirstBackup(const std::string &p0, const std::string &p1);
+  bool CopyToTemporary(const std::string &from, std::string &copy);
   bool CopyFile(const std::string &from, const std::string &to);
 
   std::string folder_;
@@ -154,8 +158,8 @@ bool Save::Move(const std::string &from, const std::string &to) {
   return true;
 }
 
-// A synced copy under a new name, for file systems without hard links.
-bool Save::CopyFile(const std::string &from, const std::string &to) {
+// A synced copy of a file beside the archive, under a temporary name.
+bool Save::CopyToTemporary(const std::string &from, std::string &copy) {
   std::string why;
   const int in = runtime::OpenRegularFile(from, why);
   if (in < 0) {
@@ -173,10 +177,15 @@ bool Save::CopyFile(const std::string &from, const std::string &to) {
       if (!runtime::WriteAll(fd, std::string(buffer, static_cast<size_t>(n)))) return false;
     }
   };
-  std::string copy;
   const bool copied = WriteTemporary(fill, copy);
   close(in);
-  return copied && Move(copy, to);
+  return copied;
+}
+
+// A synced copy under a new name, for file systems without hard links.
+bool Save::CopyFile(const std::string &from, const std::string &to) {
+  std::string copy;
+  return CopyToTemporary(from, copy) && Move(copy, to);
 }
 
 // The first backup: the archive itself under a second name, so that
@@ -241,6 +250,25 @@ bool Save::Run(const std::string &text) {
   return true;
 }
 
+bool Save::Restore(const std::string &backup, const std::string &keptAs) {
+  const std::string p0 = VaultPath(0);
+  std::string fresh;
+  if (!CopyToTemporary(backup, fresh)) return Undo();
+  // The damaged archive is kept, and "Vantry.csv" never goes missing.
+  if (!KeepFirstBackup(p0, keptAs)) return Undo();
+  if (runtime::Files().replace(fresh.c_str(), p0.c_str()) != 0) {
+    Fail("renaming " + fresh + " to " + p0, errno);
+    return Undo();
+  }
+  undo_.push_back([p0, keptAs] { runtime::Files().replace(keptAs.c_str(), p0.c_str()); });
+  if (runtime::SyncFolder(folder_) != 0) {
+    Fail("syncing the folder " + folder_, errno);
+    return Undo();
+  }
+  undo_.clear();
+  return true;
+}
+
 }  // namespace
 
 std::string VaultPath(int backup) {
@@ -266,5 +294,14 @@ bool WriteVault() {
   }
   // What an earlier save left behind is of no use once the new archive reads.
   store::RemoveLeftovers(Module1::AppFolder);
+  return true;
+}
+
+bool RestoreBackup(int backup, const std::string &keptAs) {
+  Save save(Module1::AppFolder);
+  if (!save.Restore(VaultPath(backup), keptAs)) {
+    store::ShowSaveFailed(VaultPath(), save.why());
+    return false;
+  }
   return true;
 }
