@@ -10,6 +10,7 @@ namespace runtime {
 constexpr int kStyleCritical = 16;          // stop icon, OK
 constexpr int kStyleCriticalOkCancel = 17;  // stop icon, OK and Cancel
 constexpr int kStyleQuestion = 32;          // question icon, OK
+constexpr int kStyleQuestionOkCancel = 33;  // question icon, OK and Cancel
 constexpr int kStyleExclamationModal = 4144;  // exclamation icon, OK, stays on top
 
 // Answers.

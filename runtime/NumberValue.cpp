@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <locale.h>
 #include <string>
 
 namespace runtime {
@@ -38,6 +39,13 @@ NumericValue FromRadix(const std::string &s, size_t pos, int radix) {
     return {static_cast<int16_t>(static_cast<uint16_t>(v)), true};
   const auto wide = static_cast<int32_t>(static_cast<uint32_t>(v));
   return FromDouble(static_cast<double>(wide));
+}
+
+// The decimal point is always ".", whatever locale the toolkit has set
+// (a decimal comma would read "1.6" as 1).
+double ToDouble(const std::string &num) {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+  return c != locale_t{} ? strtod_l(num.c_str(), nullptr, c) : std::strtod(num.c_str(), nullptr);
 }
 
 }  // namespace
@@ -82,7 +90,7 @@ NumericValue NumericValueOf(std::string_view text) {
     }
     if (expDigits > 0) num += exp;
   }
-  return FromDouble(std::strtod(num.c_str(), nullptr));
+  return FromDouble(ToDouble(num));
 }
 
 }  // namespace runtime

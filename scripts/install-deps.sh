@@ -7,7 +7,7 @@ what=${1:-test}
 packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-ipafont-gothic)
 if [ "$what" = test ]; then
   packages+=(clang libclang-rt-dev libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip imagemagick x11-utils python3 util-linux
-    dbus-daemon at-spi2-core python3-pyatspi)
+    locales dbus-daemon at-spi2-core python3-pyatspi)
 fi
 missing=()
 for p in "${packages[@]}"; do
@@ -19,4 +19,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && SUDO=sudo
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# A decimal-comma locale, for the tests that numbers read the same under any locale.
+if [ "$what" = test ] && ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

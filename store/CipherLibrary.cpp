@@ -28,7 +28,7 @@ void Bind() {
   if (!b.overridePath.empty()) {
     b.handle = dlopen(b.overridePath.c_str(), RTLD_NOW | RTLD_LOCAL);
   } else {
-    const std::string own = runtime::AppPath() + "/libQuenta.so";
+    const std::string own = CipherLibraryPath();
     b.handle = dlopen(own.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (b.handle == nullptr) b.handle = dlopen("libQuenta.so", RTLD_NOW | RTLD_LOCAL);
   }
@@ -56,6 +56,11 @@ std::optional<int32_t> CallModulate(char *buffer, const char *text, int32_t dire
 std::string CipherError() {
   Bind();
   return State().error;
+}
+
+std::string CipherLibraryPath() {
+  const Binding &b = State();
+  return b.overridePath.empty() ? runtime::AppPath() + "/libQuenta.so" : b.overridePath;
 }
 
 void SetCipherLibraryPath(const std::string &path) {

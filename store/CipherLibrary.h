@@ -17,6 +17,9 @@ bool CipherAvailable();
 // Why the binding failed (the loader's words).
 std::string CipherError();
 
+// The file looked for first: libQuenta.so in the program's folder.
+std::string CipherLibraryPath();
+
 // Uses this file instead of the search and forgets any earlier binding
 // (tests); an empty path restores the search.
 void SetCipherLibraryPath(const std::string &path);

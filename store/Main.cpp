@@ -1,6 +1,8 @@
 #include "runtime/AppPath.h"
 #include "runtime/Files.h"
 #include "runtime/SingleInstance.h"
+#include "store/BackupRecovery.h"
+#include "store/Leftovers.h"
 #include "store/Module1.h"
 #include "store/Vault.h"
 
@@ -13,7 +15,8 @@ bool Main(const StartupWindows &windows) {
     RowCount = 99;
     ColumnCount = 9;
     DisplayLevel = EditMode = SizeToggle = 0;
-    if (ReadVault() == 0) return false;
+    if (ReadVault() == 0 && !store::OfferNewestBackup()) return false;
+    store::RemoveLeftovers(AppFolder);
     if (windows.showMainWindow) windows.showMainWindow();
     return true;
   }

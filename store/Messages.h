@@ -1,4 +1,5 @@
-// The store's message texts and captions.
+// The store's message texts and captions. Each failure shows its message box
+// and writes one line to standard error with the path and the reason.
 #pragma once
 #include <string>
 
@@ -8,6 +9,13 @@ inline const std::string kCorrupted = "データファイルは壊れていま�
 inline const std::string kCaptionError = "Error";
 inline const std::string kCaptionRead = "Read File / Vantry";
 
-void ShowCanNotOpen();
-void ShowCorrupted();
+// Reading.
+void ShowCanNotOpen(const std::string &path, const std::string &why);
+void ShowLibraryMissing(const std::string &path, const std::string &why);
+void ShowCorrupted(const std::string &path, const std::string &why);
+void ReportNothingToOpen(const std::string &path, const std::string &why);  // no box: the silent end
+
+// Saving: refused before anything was written, or failed part way.
+void ShowSaveRefused(const std::string &path, const std::string &why);
+void ShowSaveFailed(const std::string &path, const std::string &why);
 }  // namespace store

@@ -27,5 +27,9 @@ int SplitField(const std::string &line, std::string &field, int start);
 // was told; the result says which.
 bool WriteVault();
 
+// Puts a copy of backup (1..3) in place of "Vantry.csv", which is kept under
+// the path keptAs; on failure nothing changed and the user was told.
+bool RestoreBackup(int backup, const std::string &keptAs);
+
 // File names in AppFolder.
 std::string VaultPath(int backup = 0);  // 0 = Vantry.csv, 1..3 = VantryN.csv

@@ -341,6 +341,37 @@ class Run:
         finally:
             program.remove()
 
+    def scenario_damaged_with_backup(self, program):
+        """A damaged archive beside an intact backup: the owner is offered the
+        backup, and OK opens it with the damaged file kept."""
+        d = self.desktop
+        self.create_vault(program)
+        original = program.read("Vantry.csv")
+        with open(program.path("Vantry1.csv"), "wb") as f:
+            f.write(original)
+        damaged = flip(original, original.index(b"\r\n") + 2 + 10)
+        with open(program.path("Vantry.csv"), "wb") as f:
+            f.write(damaged)
+        program.start()
+        shown = d.message_text(d.window("^Read File / Vantry$"))
+        self.check("the damage is reported first", "データファイルは壊れています" in shown, repr(shown))
+        d.key("Return")
+        question = wait_for("the question", lambda: [w for w in d.windows("^Read File / Vantry$")
+                                                      if "Vantry1.csv" in d.message_text(w)] or None)
+        d.shot("backup-question")
+        d.focus(question[0])
+        d.key("Return")
+        wid = d.window(MAIN_TITLE)
+        d.focus(wid)
+        self.unlock(wid)
+        kept = [n for n in os.listdir(program.folder) if n.startswith("Vantry.damaged-") and n.endswith(".csv")]
+        self.check("the damaged file is kept", len(kept) == 1 and program.read(kept[0]) == damaged, repr(kept))
+        self.check("the backup is the archive now", program.read("Vantry.csv") == original)
+        close_window(d.display, wid)
+        self.check("no crash", program.wait_exit() == 0)
+        said = program.process.stdout.read()
+        self.check("standard error names the damaged file", program.path("Vantry.csv") in said, repr(said))
+
     def scenario(self, name, body, fresh=True):
         program = Program(self.desktop, self.bin) if fresh else None
         started = time.monotonic()
@@ -373,6 +404,7 @@ def main():
         run.scenario("second-instance", run.scenario_second_instance)
         run.scenario("read-only-save", run.scenario_read_only_save)
         run.scenario("startup-faults", run.scenario_startup_faults, fresh=False)
+        run.scenario("damaged-with-backup", run.scenario_damaged_with_backup)
     finally:
         run.desktop.close()
     print("%d passed, %d failed" % (len(run.passed), len(run.failed)))

@@ -1,13 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "runtime/MessageBox.h"
 #include "store/CipherLibrary.h"
 #include "store/Messages.h"
 #include "store/Module1.h"
+#include "store/ArchiveReader.h"
 #include "store/Vault.h"
 #include "tests/store/VaultFixture.h"
+#include "tests/support/DecimalCommaLocale.h"
 
 namespace {
 
@@ -75,15 +83,34 @@ TEST_F(ReadVaultTest, OutcomesByFileContent) {
          return MakeArchive("3x3,U,P,N", {chain[0], chain[1]}) + bad + "\r\n";
        },
        0, Says::Corrupted},
-      {"a malformed line: outside @..O",
+      {"characters outside @..O count by their low four bits",
        [&] {
-         std::string bad = ScrambleLine(chain[2]);
-         bad[6] = 'z';
-         return MakeArchive("3x3,U,P,N", {chain[0], chain[1]}) + bad + "\r\n";
+         std::string t = MakeArchive("3x3,U,P,N", chain);
+         for (size_t i = t.find("\r\n") + 2; i < t.size(); ++i)
+           if (t[i] >= '@' && t[i] <= 'O') t[i] = static_cast<char>(t[i] + (i % 2 ? 0x20 : 0x10));
+         return t;
        },
-       0, Says::Corrupted},
+       3, Says::Nothing},
       {"a malformed line: very long",
        [&] { return MakeArchive("3x3,U,P,N", {chain[0], chain[1]}) + longLine + "\r\n"; }, 0, Says::Corrupted},
+      {"a line longer than the cipher can make",
+       [&] { return MakeArchive("3x3,U,P,N", chain) + std::string(2052, 'A') + "\r\n"; }, 0, Says::Corrupted},
+      {"a header longer than any header",
+       [&] { return "3x3," + std::string(5000, 'T') + "\r\n" + MakeArchive("", chain).substr(2); }, 0,
+       Says::Corrupted},
+      {"byte-order mark before the header",
+       [&] { return "\xEF\xBB\xBF" + MakeArchive("3x3,U,P,N", chain); }, 0, Says::Corrupted},
+      {"damaged first digit", [&] { return MakeArchive("#x3,U,P,N", chain); }, 0, Says::Corrupted},
+      {"no rows declared, records follow", [&] { return MakeArchive("0x3,U,P,N", chain); }, 0, Says::Corrupted},
+      {"binary file",
+       [] {
+         std::string t;
+         for (int i = 0; i < 3000; ++i) t.push_back(static_cast<char>((i * 131 + 7) % 256));
+         return t;
+       },
+       0, Says::Corrupted},
+      {"header only, no rows", [] { return std::string("0x3,U,P,N\r\n"); }, 0, Says::Nothing},
+      {"header only, without a line end", [] { return std::string("3x3,U,P,N"); }, 0, Says::Nothing},
       {"a changed byte breaks the chain",
        [&] {
          std::string t = MakeArchive("3x3,U,P,N", chain);
@@ -100,7 +127,18 @@ TEST_F(ReadVaultTest, OutcomesByFileContent) {
     Module1::ColumnCount = 9;
     box.Clear();
     folder.Write("Vantry.csv", c.file());
+    testing::internal::CaptureStderr();
     EXPECT_EQ(ReadVault(), c.result) << c.what;
+    const std::string errors = testing::internal::GetCapturedStderr();
+    // Every end but a good read says on standard error what and where.
+    if (c.result == 0) {
+      EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << c.what << ": " << errors;
+      EXPECT_EQ(errors.rfind("Vantry: " + folder.File("Vantry.csv") + ": ", 0), 0u) << c.what << ": " << errors;
+      const char *kind = c.says == Says::Corrupted ? ": damaged: " : ": nothing to open: ";
+      EXPECT_NE(errors.find(kind), std::string::npos) << c.what << ": " << errors;
+    } else {
+      EXPECT_EQ(errors, "") << c.what;
+    }
     const auto &shown = box.Shown();
     switch (c.says) {
       case Says::Nothing:
@@ -163,20 +201,104 @@ TEST_F(ReadVaultTest, ReadsAtMost99Lines) {
   }
 }
 
-TEST_F(ReadVaultTest, MissingFileSaysItCannotOpen) {
-  EXPECT_EQ(ReadVault(), 0);
-  ASSERT_EQ(box.Shown().size(), 1u);
-  EXPECT_EQ(box.Shown()[0].text, "   Can not open Vantry.csv !    ");
-  EXPECT_EQ(box.Shown()[0].caption, "Error");
-  EXPECT_EQ(box.Shown()[0].style, 4144);
+// Anything but a regular file is refused before it could block or be read.
+TEST_F(ReadVaultTest, OnlyARegularFileIsRead) {
+  struct Case {
+    const char *what;
+    std::function<void(const std::string &)> make;
+    const char *why;
+  };
+  const Case cases[] = {
+      {"missing", [](const std::string &) {}, "No such file or directory"},
+      {"named pipe", [](const std::string &p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, "named pipe"},
+      {"folder", [](const std::string &p) { std::filesystem::create_directory(p); }, "folder"},
+      {"link to a device", [](const std::string &p) { ASSERT_EQ(symlink("/dev/zero", p.c_str()), 0); }, "device"},
+      {"socket",
+       [](const std::string &p) {
+         const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         ASSERT_LT(p.size(), sizeof address.sun_path);
+         p.copy(address.sun_path, p.size());
+         ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+         close(sock);
+       },
+       "socket"},
+  };
+  alarm(60);  // a reader blocked on a pipe ends the run instead of hanging it
+  for (const Case &c : cases) {
+    TempFolder local;
+    c.make(local.File("Vantry.csv"));
+    box.Clear();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ReadVault(), 0) << c.what;
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(box.Shown().size(), 1u) << c.what;
+    EXPECT_EQ(box.Shown()[0].text, "   Can not open Vantry.csv !    ");
+    EXPECT_EQ(box.Shown()[0].caption, "Error");
+    EXPECT_EQ(box.Shown()[0].style, 4144);
+    EXPECT_EQ(errors.rfind("Vantry: " + local.File("Vantry.csv") + ": cannot open: ", 0), 0u) << c.what << errors;
+    EXPECT_NE(errors.find(c.why), std::string::npos) << c.what << ": " << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << c.what;
+  }
+  alarm(0);
+}
+
+// A sparse 2 GiB file is judged from its first few kilobytes.
+TEST_F(ReadVaultTest, HugeFileIsDamagedNotRead) {
+  for (const std::string &start : {std::string(), MakeArchive("3x3,U,P,N", Chain3())}) {
+    TempFolder local;
+    local.Write("Vantry.csv", start);
+    ASSERT_EQ(truncate(local.File("Vantry.csv").c_str(), 2LL << 30), 0);
+    box.Clear();
+    EXPECT_EQ(ReadVault(), 0);
+    ASSERT_EQ(box.Shown().size(), 1u);
+    EXPECT_EQ(box.Shown()[0].text, "データファイルは壊れています");
+  }
+}
+
+// Qt sets the locale from LANG; the header's counts read the same in any.
+TEST_F(ReadVaultTest, CountsIgnoreTheLocale) {
+  DecimalCommaLocale locale;
+  if (!locale.Active()) GTEST_SKIP() << "no decimal-comma locale installed (scripts/install-deps.sh makes de_DE.UTF-8)";
+  folder.Write("Vantry.csv", MakeArchive("1.6x2.5,A,B", {"Bank,a,b,hint", "Mail,c,d,Bank"}));
+  EXPECT_EQ(ReadVault(), 2);
+  EXPECT_EQ(Module1::RowCount, 2);
+  EXPECT_EQ(Module1::ColumnCount, 2);
+}
+
+// The checks alone, on any file, leave the shared state as it was.
+TEST_F(ReadVaultTest, CheckArchiveTouchesNothing) {
+  folder.Write("good.csv", MakeArchive("3x3,U,P,N", Chain3()));
+  folder.Write("bad.csv", MakeArchive("3x3,U,P,N", {Chain3()[1], Chain3()[0]}));
+  Module1::VaultTable[0][0] = "kept";
+  Module1::RowCount = 7;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(store::CheckArchive(folder.File("good.csv")).verdict, store::Verdict::kWhole);
+  const auto bad = store::CheckArchive(folder.File("bad.csv"));
+  EXPECT_EQ(store::CheckArchive(folder.File("none.csv")).verdict, store::Verdict::kCannotOpen);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(bad.verdict, store::Verdict::kCorrupted);
+  EXPECT_NE(bad.reason.find("record 2"), std::string::npos) << bad.reason;
+  EXPECT_TRUE(box.Shown().empty());
+  EXPECT_EQ(Module1::VaultTable[0][0], "kept");
+  EXPECT_EQ(Module1::RowCount, 7);
 }
 
 TEST_F(ReadVaultTest, MissingLibraryLeavesTheTableUntouched) {
   folder.Write("Vantry.csv", MakeArchive("3x3,U,P,N", Chain3()));
   Module1::VaultTable[0][0] = "untouched";
   store::SetCipherLibraryPath(folder.File("no-such-libQuenta.so"));
+  testing::internal::CaptureStderr();
   EXPECT_EQ(ReadVault(), 0);
+  const std::string errors = testing::internal::GetCapturedStderr();
   UseBuiltCipher();
+  EXPECT_EQ(errors.rfind("Vantry: " + folder.File("no-such-libQuenta.so") + ": cannot load the cipher to read " +
+                             folder.File("Vantry.csv") + ": ",
+                         0),
+            0u)
+      << errors;
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
   ASSERT_EQ(box.Shown().size(), 1u);
   EXPECT_NE(box.Shown()[0].text.find("libQuenta.so"), std::string::npos);
   EXPECT_EQ(Module1::VaultTable[0][0], "untouched");

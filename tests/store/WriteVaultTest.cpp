@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "runtime/Files.h"
 #include "store/CipherLibrary.h"
+#include "store/Leftovers.h"
 #include "store/Module1.h"
 #include "store/Vault.h"
 #include "tests/store/VaultFixture.h"
@@ -105,19 +108,23 @@ TEST_F(WriteVaultTest, BackupsRotate) {
        {{"Vantry1.csv", "B"}, {"Vantry2.csv", "A"}},
        {{"Vantry.csv", "new"}, {"Vantry2.csv", "B"}, {"Vantry3.csv", "A"}}},
   };
-  for (const Case &c : cases) {
-    TempFolder local;
-    FillTable({"Bank", "LoginPassword"}, 3);
-    for (const auto &[name, content] : c.before) local.Write(name, content);
-    ASSERT_TRUE(WriteVault()) << c.what;
-    auto after = local.Snapshot();
-    ASSERT_EQ(after.size(), c.after.size()) << c.what;
-    for (const auto &[name, content] : c.after) {
-      ASSERT_TRUE(after.count(name)) << c.what << ": " << name;
-      if (content == std::string("new"))
-        EXPECT_EQ(after[name].substr(0, 3), "2x3") << c.what;
-      else
-        EXPECT_EQ(after[name], content) << c.what << ": " << name;
+  // With hard links, and with a copy where the file system has none (FAT).
+  for (const bool links : {true, false}) {
+    for (const Case &c : cases) {
+      TempFolder local;
+      if (!links) runtime::Files().link = [](const char *, const char *) { errno = EPERM; return -1; };
+      FillTable({"Bank", "LoginPassword"}, 3);
+      for (const auto &[name, content] : c.before) local.Write(name, content);
+      ASSERT_TRUE(WriteVault()) << c.what;
+      auto after = local.Snapshot();
+      ASSERT_EQ(after.size(), c.after.size()) << c.what << (links ? "" : ", copied");
+      for (const auto &[name, content] : c.after) {
+        ASSERT_TRUE(after.count(name)) << c.what << ": " << name;
+        if (content == std::string("new"))
+          EXPECT_EQ(after[name].substr(0, 3), "2x3") << c.what;
+        else
+          EXPECT_EQ(after[name], content) << c.what << ": " << name;
+      }
     }
   }
 }
@@ -151,6 +158,8 @@ TEST_F(WriteVaultTest, RefusesWhatTheFormatCannotHold) {
       {"comma in the hint", [] { Module1::HintText = "a,b"; }, "hint"},
       {"record over 510 bytes", [] { VaultTable[1][2] = std::string(500, 'p'); }, "Row 2 (LoginPassword)"},
       {"more rows than an archive holds", [] { Module1::RowCount = 100; }, "larger"},
+      {"titles longer than a header holds", [] { Module1::ColumnTitles[1] = std::string(5000, 't'); },
+       "column titles are too long"},
   };
   for (const Case &c : cases) {
     TempFolder local;
@@ -159,7 +168,11 @@ TEST_F(WriteVaultTest, RefusesWhatTheFormatCannotHold) {
     local.Write("Vantry.csv", "old archive");
     c.spoil();
     box.Clear();
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(WriteVault()) << c.what;
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors.rfind("Vantry: " + local.File("Vantry.csv") + ": not saved: ", 0), 0u) << c.what << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << c.what << errors;
     ASSERT_EQ(box.Shown().size(), 1u) << c.what;
     EXPECT_NE(box.Shown()[0].text.find(c.named), std::string::npos) << c.what << ": " << box.Shown()[0].text;
     const auto after = local.Snapshot();
@@ -182,11 +195,31 @@ TEST_F(WriteVaultTest, FaultsLeaveTheArchiveAndBackupsAlone) {
   struct Fault {
     const char *what;
     std::function<void()> inject;
+    const char *said;  // on standard error, after the archive's path
   };
   static int calls;
+  // Fails the n-th call of one step with an error; the other calls go through.
+  static int failAt;
+  static int failWith;
+  static runtime::FileOps real = runtime::Files();
+  auto failing = [](int n, int error) {
+    calls = 0;
+    failAt = n;
+    failWith = error;
+  };
+  auto fails = []() {
+    if (++calls != failAt) return false;
+    errno = failWith;
+    return true;
+  };
+  static bool (*failsNow)() = fails;
   const Fault faults[] = {
       {"folder not writable",
-       [] { runtime::Files().makeTemp = [](char *) { errno = EACCES; return -1; }; }},
+       [&] {
+         failing(1, EACCES);
+         runtime::Files().makeTemp = [](char *p) { return failsNow() ? -1 : real.makeTemp(p); };
+       },
+       ": cannot save: creating a new file in "},
       {"disk full part way",
        [] {
          calls = 0;
@@ -197,33 +230,60 @@ TEST_F(WriteVaultTest, FaultsLeaveTheArchiveAndBackupsAlone) {
            }
            return ::write(fd, data, size / 2);
          };
-       }},
-      {"sync fails", [] { runtime::Files().fsync = [](int) { errno = EIO; return -1; }; }},
+       },
+       "No space left on device"},
+      {"sync fails",
+       [&] {
+         failing(1, EIO);
+         runtime::Files().fsync = [](int fd) { return failsNow() ? -1 : real.fsync(fd); };
+       },
+       ": cannot save: syncing "},
       {"first rename fails",
-       [] { runtime::Files().rename = [](const char *, const char *) { errno = EPERM; return -1; }; }},
+       [&] {
+         failing(1, EPERM);
+         runtime::Files().rename = [](const char *f, const char *t) { return failsNow() ? -1 : real.rename(f, t); };
+       },
+       "Operation not permitted"},
       {"third rename fails",
-       [] {
-         calls = 0;
-         runtime::Files().rename = [](const char *from, const char *to) {
-           if (++calls == 3) {
-             errno = EPERM;
-             return -1;
-           }
-           return ::rename(from, to);
-         };
-       }},
-      {"last rename fails",
-       [] {
-         calls = 0;
-         runtime::Files().rename = [](const char *from, const char *to) {
-           if (++calls == 5) {
-             errno = EPERM;
-             return -1;
-           }
-           return ::rename(from, to);
-         };
-       }},
-      {"library missing", [] { store::SetCipherLibraryPath("/nonexistent/libQuenta.so"); }},
+       [&] {
+         failing(3, EPERM);
+         runtime::Files().rename = [](const char *f, const char *t) { return failsNow() ? -1 : real.rename(f, t); };
+       },
+       "Vantry1.csv to "},
+      {"link fails",
+       [&] {
+         failing(1, EIO);
+         runtime::Files().link = [](const char *f, const char *t) { return failsNow() ? -1 : real.link(f, t); };
+       },
+       ": cannot save: linking "},
+      {"no links, and the copy cannot be made",
+       [&] {
+         failing(2, ENOSPC);
+         runtime::Files().link = [](const char *, const char *) { errno = EXDEV; return -1; };
+         runtime::Files().makeTemp = [](char *p) { return failsNow() ? -1 : real.makeTemp(p); };
+       },
+       "No space left on device"},
+      {"no links, and the copy cannot be put in place",
+       [&] {
+         failing(4, EPERM);
+         runtime::Files().link = [](const char *, const char *) { errno = ENOTSUP; return -1; };
+         runtime::Files().rename = [](const char *f, const char *t) { return failsNow() ? -1 : real.rename(f, t); };
+       },
+       "Vantry1.csv: Operation not permitted"},
+      {"replacing the archive fails",
+       [&] {
+         failing(1, EIO);
+         runtime::Files().replace = [](const char *f, const char *t) { return failsNow() ? -1 : real.replace(f, t); };
+       },
+       "Input/output error"},
+      {"folder sync fails",
+       [&] {
+         failing(2, EIO);
+         runtime::Files().fsync = [](int fd) { return failsNow() ? -1 : real.fsync(fd); };
+       },
+       ": cannot save: syncing the folder "},
+      {"library missing", [] { store::SetCipherLibraryPath("/nonexistent/libQuenta.so"); },
+       ": not saved: The library /nonexistent/libQuenta.so could not be loaded: "},
   };
   for (const Fault &f : faults) {
     TempFolder local;
@@ -233,12 +293,58 @@ TEST_F(WriteVaultTest, FaultsLeaveTheArchiveAndBackupsAlone) {
     const auto before = local.Snapshot();
     f.inject();
     box.Clear();
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(WriteVault()) << f.what;
+    const std::string errors = testing::internal::GetCapturedStderr();
     runtime::ResetFiles();
     UseBuiltCipher();
     EXPECT_EQ(local.Snapshot(), before) << f.what;
     EXPECT_EQ(box.Shown().size(), 1u) << f.what;
+    EXPECT_EQ(errors.rfind("Vantry: " + local.File("Vantry.csv") + ": ", 0), 0u) << f.what << ": " << errors;
+    EXPECT_NE(errors.find(f.said), std::string::npos) << f.what << ": " << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << f.what << ": " << errors;
   }
+}
+
+// Leftovers of an interrupted save go once the archive reads; nothing else does.
+TEST_F(WriteVaultTest, RemovesOnlyOurLeftovers) {
+  const std::vector<std::string> ours = {"Vantry.csv.a1B2c3", "Vantry.csv.Zz9Yy8.old"};
+  const std::vector<std::string> others = {"Vantry.csv.bak", "Vantry.csv.a1B2c", "Vantry.csv.a1B2c3.new",
+                                           "Vantry.csv.a-B2c3", "vantry.csv.a1B2c3", "Notes.txt"};
+  for (const auto &name : ours) EXPECT_TRUE(store::IsLeftoverName(name)) << name;
+  for (const auto &name : others) EXPECT_FALSE(store::IsLeftoverName(name)) << name;
+
+  auto plant = [&](const TempFolder &f) {
+    for (const auto &name : ours) f.Write(name, "leftover");
+    for (const auto &name : others) f.Write(name, "keep");
+    ASSERT_EQ(symlink(f.File("Notes.txt").c_str(), f.File("Vantry.csv.L1nk00").c_str()), 0);
+  };
+  auto named = [](const TempFolder &f) {
+    std::set<std::string> names;
+    for (const auto &[name, content] : f.Snapshot()) names.insert(name);
+    return names;
+  };
+  // A damaged archive keeps them: they may hold all there is.
+  folder.Write("Vantry.csv", MakeArchive("2x1,T", {"Mail,m,Bank", "Bank,b,hint"}));
+  plant(folder);
+  const auto before = named(folder);
+  store::RemoveLeftovers(folder.Path());
+  EXPECT_EQ(named(folder), before);
+  // After a save the archive reads, and only ours of this user go.
+  ASSERT_TRUE(WriteVault());
+  const auto after = named(folder);
+  for (const auto &name : ours) EXPECT_EQ(after.count(name), 0u) << name;
+  for (const auto &name : others) EXPECT_EQ(after.count(name), 1u) << name;
+  EXPECT_EQ(after.count("Vantry.csv.L1nk00"), 1u);
+}
+
+// Another user's files of that name are not ours to remove.
+TEST_F(WriteVaultTest, KeepsAnotherUsersLeftovers) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to make a file of another user";
+  folder.Write("Vantry.csv.Other1", "theirs");
+  ASSERT_EQ(chown(folder.File("Vantry.csv.Other1").c_str(), 65534, 65534), 0);
+  ASSERT_TRUE(WriteVault());
+  EXPECT_EQ(folder.Read("Vantry.csv.Other1"), "theirs");
 }
 
 // A real read-only folder. Root writes anywhere, so as root the save runs
