@@ -3,6 +3,7 @@
 // and its files are opened without following a link, and a file is used only
 // when it is a regular file of the calling user that nobody else can write.
 #pragma once
+#include <sys/types.h>
 
 namespace quenta {
 
@@ -36,6 +37,9 @@ class QuentaFolder {
 
  private:
   int fd_ = -1;
+  int error_ = 0;          // why the folder is not usable
+  bool refused_ = false;   // it exists, but is not used
+  uid_t user_;  // the caller, as files are judged
 };
 
 }  // namespace quenta

@@ -159,6 +159,22 @@ TEST(LogSafety, RefusedLogIsReportedWithoutRetrying) {
   }
 }
 
+// The folder swapped for a link while logging is on: nothing is written through it.
+TEST(LogSafety, FolderTurnedIntoALinkIsRefusedAtOnce) {
+  LogFolder folder;
+  folder.Configure(YesConfig());
+  Helper helper(folder);
+  helper.Run(Tab({"hook", "state"}));  // loaded: the start record is written
+  fs::rename(folder.File("Quenta"), folder.File("elsewhere"));
+  Link(folder, "elsewhere", "Quenta");
+  const double start = Now();
+  helper.Run(Tab({"log", "1", "x"}));
+  EXPECT_LT(SecondsSince(start), 1.0);  // a series of tries would sleep 1000 x 1 ms
+  helper.Finish();
+  EXPECT_EQ(helper.Errors(), "Quenta Open Error: Not a directory\n");  // the link is no folder
+  EXPECT_EQ(folder.Records("elsewhere/Quenta.csv").size(), 1u);
+}
+
 TEST(LogSafety, NewFilesArePrivateWhateverTheUmask) {
   LogFolder folder;
   folder.MakeQuentaFolder();
