@@ -8,15 +8,12 @@
 #include <cstring>
 
 #include "ConfigText.h"
+#include "LogFiles.h"
 #include "Message.h"
 #include "SharedSection.h"
 
 namespace quenta {
 namespace {
-
-int OpenConfig() {
-  return AboveStandardStreams(open(kConfigPath, O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600));
-}
 
 // Up to kConfigReadSize bytes from the start of the file; 0 when none.
 size_t ReadStart(int fd, char (&text)[kConfigReadSize]) {
@@ -46,7 +43,8 @@ void WriteStart(int fd, const char *text, size_t size) {
 void ReadLogConfig() {
   SharedSection &s = Section();
   StoreShared(s.LogSwitch, 'N');
-  const int fd = OpenConfig();
+  const QuentaFolder folder;
+  const int fd = folder.Open(kConfigName, O_RDWR | O_CREAT);
   char text[kConfigReadSize];
   const size_t size = ReadStart(fd, text);
   if (size == 0) {
@@ -64,17 +62,19 @@ void ReadLogConfig() {
   if (SwitchIsOn(token)) StoreShared(s.LogSwitch, 'Y');
 }
 
-void GetSufix(char *suffix, size_t size) {
-  const int fd = OpenConfig();
+bool GetSufix(char *suffix, size_t size) {
+  const QuentaFolder folder;
+  const int fd = folder.Open(kConfigName, O_RDWR | O_CREAT);
+  if (fd < 0) return false;
   char text[kConfigReadSize];
   const size_t read = ReadStart(fd, text);
   if (read == 0) {
     ShowMessage("Quenta.cfg Open Error", "GetSufix");
-    if (fd >= 0) close(fd);
-    unlink(kConfigPath);
+    close(fd);
+    folder.Remove(kConfigName);
     ReadLogConfig();
     std::snprintf(suffix, size, "%03d", 0);
-    return;
+    return true;
   }
   const char *end = ConfigEnd(text, read);
   char token[kTokenSize];
@@ -90,11 +90,13 @@ void GetSufix(char *suffix, size_t size) {
   char next[16];
   std::snprintf(next, sizeof next, "%03d", static_cast<int>(index));
   // The index is rewritten in place as three characters and a comma; an index
-  // of 1000 or more loses its last digits.
-  std::memcpy(text, next, 3);
-  text[3] = ',';
-  WriteStart(fd, text, read < 4 ? 4 : read);
+  // of 1000 or more loses its last digits. Only the bytes read go back, so a
+  // configuration shorter than four bytes does not grow.
+  char head[4] = {next[0], next[1], next[2], ','};
+  std::memcpy(text, head, read < sizeof head ? read : sizeof head);
+  WriteStart(fd, text, read);
   close(fd);
+  return true;
 }
 
 }  // namespace quenta

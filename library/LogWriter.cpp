@@ -12,6 +12,7 @@
 #include <ctime>
 
 #include "LogConfig.h"
+#include "LogFiles.h"
 #include "Message.h"
 #include "RecordFormat.h"
 #include "SharedSection.h"
@@ -34,14 +35,16 @@ void SleepMs(long ms) {
 }
 
 // Appends at the end in one call, so that records never mix, even those
-// written without the semaphore.
-int OpenLog(int tries, int *error) {
+// written without the semaphore. A name held by something else than a private
+// file of the caller is refused at once: trying again would not change it.
+int OpenLog(int tries, int *error, bool *refused) {
   for (int i = 0; i < tries; ++i) {
     if (i > 0) SleepMs(kOpenRetryMs);
-    const int fd =
-        AboveStandardStreams(open(kLogPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0600));
+    const QuentaFolder folder;
+    const int fd = folder.Open(kLogName, O_WRONLY | O_CREAT | O_APPEND, refused);
     if (fd >= 0) return fd;
     *error = errno;
+    if (*refused) break;
   }
   return -1;
 }
@@ -73,13 +76,18 @@ int32_t EstimatedCount(int fd) {
   return records > INT32_MAX ? INT32_MAX : static_cast<int32_t>(records);
 }
 
+// By name within the folder. Without a usable configuration, or when the old
+// name is held by something not ours, the log stays and the next record tries
+// again (with the next suffix).
 void MoveAside(SharedSection &s) {
   char suffix[16];
-  GetSufix(suffix, sizeof suffix);
-  char oldLog[64];
+  if (!GetSufix(suffix, sizeof suffix)) return;
+  char oldLog[32];
   std::snprintf(oldLog, sizeof oldLog, kOldLogPattern, suffix);
-  unlink(oldLog);
-  rename(kLogPath, oldLog);
+  const QuentaFolder folder;
+  if (!folder.OwnFileOrNothing(oldLog)) return;
+  folder.Remove(oldLog);
+  folder.Rename(kLogName, oldLog);
   StoreShared(s.LogRecordCount, 0);
 }
 
@@ -115,18 +123,25 @@ void WriteRecord(int32_t code, const char *file, int32_t line, const char *text,
 
   // Holding the semaphore, one series of tries; without it, one try.
   int error = 0;
-  const int fd = OpenLog(locked ? kOpenTries : 1, &error);
+  bool refused = false;
+  const int fd = OpenLog(locked ? kOpenTries : 1, &error, &refused);
   if (fd < 0) {
-    ShowErrorMessage("Quenta Open Error", error);  // the record is dropped
+    // The record is dropped. A file that opened but is refused has no system text.
+    if (refused && error == EACCES)
+      ShowMessage("Quenta Open Error", "Quenta/Quenta.csv is not a private file of this user");
+    else
+      ShowErrorMessage("Quenta Open Error", error);
     if (locked) ReleaseWriter(semaphore);
     return;
   }
   if (LoadShared(s.LogRecordCount) == 0) ReplaceShared(s.LogRecordCount, 0, EstimatedCount(fd));
   const char *body = text != nullptr ? text : "";
   iovec pieces[3] = {{head, headLength}, {const_cast<char *>(body), std::strlen(body)}, {tail, tailLength}};
-  const bool written = AppendAll(fd, pieces, 3);
+  // A record that could not be appended counts all the same, so that a log
+  // which no longer grows is still moved aside in its turn.
+  AppendAll(fd, pieces, 3);
   close(fd);
-  if (written && AddShared(s.LogRecordCount, 1) > kRecordsPerLog && locked) MoveAside(s);
+  if (AddShared(s.LogRecordCount, 1) > kRecordsPerLog && locked) MoveAside(s);
   if (locked) ReleaseWriter(semaphore);
 }
 

@@ -1,12 +1,10 @@
 // Writing one record to "Quenta/Quenta.csv" (relative to the working
-// directory), and moving the log aside after more than 10000 records.
+// directory, see LogFiles.h), and moving the log aside after more than 10000 records.
 #pragma once
 #include <cstdint>
 
 namespace quenta {
 
-constexpr char kLogPath[] = "Quenta/Quenta.csv";
-constexpr char kOldLogPattern[] = "Quenta/Quenta.%s";
 constexpr int32_t kRecordsPerLog = 10000;
 
 // Only the low 16 bits of code and number count. Code -1 writes nothing.

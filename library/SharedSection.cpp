@@ -16,6 +16,7 @@
 
 #include "Message.h"
 #include "SharedNames.h"
+#include "SharedObjectFile.h"
 
 namespace quenta {
 namespace {
@@ -93,14 +94,20 @@ void SetUpNames() {
   SharedObjectName(semaphoreName, sizeof semaphoreName, kSemaphoreBaseName, geteuid(), where);
 }
 
-// Opens the shared object, refusing one that another user could touch.
+bool IsRegular(const struct stat &st) { return S_ISREG(st.st_mode); }
+
+// Opens the shared object, refusing one that another user could touch. One of
+// the user's own that is no file (a folder, a FIFO) is made anew.
 int OpenSharedObject() {
-  const int fd = AboveStandardStreams(shm_open(sectionName, O_RDWR | O_CREAT, 0600));
-  if (fd < 0) return -1;
+  char path[192];
+  SharedObjectPath(path, sizeof path, "", sectionName);
+  const int fd =
+      ClearBadObject(path, IsRegular) ? AboveStandardStreams(shm_open(sectionName, O_RDWR | O_CREAT, 0600)) : -1;
+  if (fd < 0 && errno != EACCES) return -1;
   struct stat st {};
-  if (fstat(fd, &st) != 0 || st.st_uid != geteuid() || (st.st_mode & 077) != 0) {
+  if (fd < 0 || fstat(fd, &st) != 0 || !IsPrivateFile(st)) {
     ShowMessage("Quenta Open Error", "the shared section is not private to this user");
-    close(fd);
+    if (fd >= 0) close(fd);
     return -1;
   }
   if ((st.st_mode & 0600) != 0600) fchmod(fd, 0600);
@@ -159,10 +166,9 @@ void AttachSection() {
   SharedSection *mapped = nullptr;
   if (sectionFd >= 0) {
     LockFile(sectionFd, LOCK_EX);
-    struct stat st {};
-    if (fstat(sectionFd, &st) == 0 &&
-        (st.st_size >= static_cast<off_t>(sizeof(SharedSection)) ||
-         ftruncate(sectionFd, sizeof(SharedSection)) == 0)) {
+    // Its pages are given now: a section short of them (a full /dev/shm) would
+    // crash the process at its first touch.
+    if (posix_fallocate(sectionFd, 0, sizeof(SharedSection)) == 0) {
       void *p = mmap(nullptr, sizeof(SharedSection), PROT_READ | PROT_WRITE, MAP_SHARED, sectionFd, 0);
       if (p != MAP_FAILED) mapped = static_cast<SharedSection *>(p);
     }

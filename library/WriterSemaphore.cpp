@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "SharedObjectFile.h"
 #include "SharedSection.h"
 
 namespace quenta {
@@ -33,14 +34,29 @@ timespec AtMs(long long ms) {
   return t;
 }
 
-// glibc keeps a named semaphore as /dev/shm/sem.<name>: refuse one that
-// another user owns or could touch.
-bool IsPrivate(const char *name) {
-  char path[160];
-  std::snprintf(path, sizeof path, "/dev/shm/sem.%s", name + 1);
+// glibc keeps a named semaphore as /dev/shm/sem.<name> and maps it without
+// looking: it must be a private file of exactly one semaphore.
+bool IsSoundSemaphore(const struct stat &st) {
+  return IsPrivateFile(st) && st.st_size == static_cast<off_t>(sizeof(sem_t));
+}
+
+// Opened under the section lock, so that a process removing a bad semaphore
+// never removes the sound one another has just made in its place.
+sem_t *OpenSemaphore(const char *name) {
+  SectionLock lock;
+  char path[192];
+  SharedObjectPath(path, sizeof path, "sem.", name);
+  if (!ClearBadObject(path, IsSoundSemaphore)) return nullptr;
+  sem_t *semaphore = sem_open(name, O_CREAT, 0600, 1);
+  if (semaphore == SEM_FAILED) return nullptr;
   struct stat st {};
-  if (stat(path, &st) != 0) return true;  // kept elsewhere: nothing to check
-  return st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+  // Kept elsewhere than /dev/shm: nothing to check.
+  if (lstat(path, &st) == 0 && !IsSoundSemaphore(st)) {
+    sem_close(semaphore);
+    errno = EACCES;
+    return nullptr;
+  }
+  return semaphore;
 }
 
 void MarkHolder(SharedSection &s) {
@@ -89,14 +105,8 @@ bool TakeOverFromEndedHolder(sem_t *semaphore, Unrecorded &unrecorded) {
 sem_t *WriterSemaphore() {
   sem_t *semaphore = opened.load(std::memory_order_acquire);
   if (semaphore != nullptr) return semaphore;
-  const char *name = SemaphoreName();
-  semaphore = sem_open(name, O_CREAT, 0600, 1);
-  if (semaphore == SEM_FAILED) return nullptr;
-  if (!IsPrivate(name)) {
-    sem_close(semaphore);
-    errno = EACCES;
-    return nullptr;
-  }
+  semaphore = OpenSemaphore(SemaphoreName());
+  if (semaphore == nullptr) return nullptr;
   sem_t *expected = nullptr;
   if (!opened.compare_exchange_strong(expected, semaphore)) {
     sem_close(semaphore);  // another thread was first

@@ -2,11 +2,19 @@
 #include <string>
 
 namespace runtime {
-// True when another Vantry of this user is running. The first call takes a
-// per-user lock held until the process ends; the kernel drops it when a
-// process dies, so a crash never blocks the next start.
+// True when another Vantry of this user runs from the same program folder
+// (AppPath()); programs in different folders (two vaults on two drives) run
+// side by side. The first call takes a lock held until the process ends; the
+// kernel drops it when a process dies, so a crash never blocks the next start.
 bool PrevInstance();
+// The same for a given program folder; the first call in a process decides.
+bool PrevInstanceOf(const std::string &programFolder);
 
-// The lock file (tests).
-std::string InstanceLockPath();
+// The folder that holds the locks: XDG_RUNTIME_DIR, or else "Vantry-<uid>" in
+// TMPDIR or "/tmp",
+// created 0700 and used only while it is the user's own and private. "" when
+// there is none to be had.
+std::string InstanceLockFolder();
+// The lock file of a program folder within it (tests).
+std::string InstanceLockName(const std::string &programFolder);
 }

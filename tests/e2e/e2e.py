@@ -89,13 +89,15 @@ class Run:
         program.start()
         first = d.window("^Create Vantry$")
         second = Program(d, self.bin)
-        second.runtime_dir, keep = program.runtime_dir, second.runtime_dir  # the same user session
+        # The same program folder in the same user session (another folder is another vault).
+        second.runtime_dir, keep = program.runtime_dir, second.runtime_dir
+        second.folder, keep_folder = program.folder, second.folder
         try:
             second.start()
             self.check("the second start ends at once", second.wait_exit(timeout=10) == 0)
             self.check("and shows nothing", d.windows("^Create Vantry$") == [first])
         finally:
-            second.runtime_dir = keep
+            second.runtime_dir, second.folder = keep, keep_folder
             second.remove()
         d.key("Escape")
 

@@ -6,11 +6,15 @@
 //   modulate <text>        answers with the scrambled text
 //   hook <operation>       the test copy's QuentaTestHook; answers with its result and text
 //   symbol <name>          answers 1 when the library exports that name
+//   limit-file-size <bytes> no file of this process grows past that size (writes
+//                          beyond it fail instead of raising a signal)
 //   fork-log <count> <tag> a forked child logs like "log", answers "child" and
 //                          the hook's state, and exits; then the answer "ok"
 // It ends at the end of its input. With a second argument "--no-stderr" it
 // closes its standard error before it loads the library.
 #include <dlfcn.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,6 +92,11 @@ int main(int argc, char **argv) {
       char out[256];
       const int result = hook(f[1].c_str(), out, sizeof out);
       answer += " " + std::to_string(result) + " " + out;
+    } else if (f[0] == "limit-file-size" && f.size() == 2) {
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{static_cast<rlim_t>(std::strtoull(f[1].c_str(), nullptr, 10)),
+                         static_cast<rlim_t>(std::strtoull(f[1].c_str(), nullptr, 10))};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) answer = "error setrlimit";
     } else if (f[0] == "symbol" && f.size() == 2) {
       answer += dlsym(library, f[1].c_str()) != nullptr ? " 1" : " 0";
     } else {

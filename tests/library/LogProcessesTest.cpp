@@ -1,5 +1,7 @@
 // Several processes logging at once, and processes that die at the worst moment.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -237,7 +239,7 @@ TEST(LogProcesses, LogThatCannotBeOpenedIsGivenUpAfterOneSeries) {
   folder.Configure(YesConfig());
   ASSERT_EQ(mkdir(folder.File("Quenta/Quenta.csv").c_str(), 0700), 0);  // cannot be opened for writing
   Helper helper(folder);
-  // The start record is tried, too: one series each (1 ms apart in the test build).
+  // The start record is tried, too; a folder at the name is refused at once.
   const double start = Now();
   helper.Run(Tab({"log", "1", "lost"}));
   EXPECT_LT(SecondsSince(start), 30.0);
@@ -250,6 +252,25 @@ TEST(LogProcesses, LogThatCannotBeOpenedIsGivenUpAfterOneSeries) {
   const auto records = folder.Records();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_NE(records[0].find("\"kept 1\""), std::string::npos);
+}
+
+// A failure that may pass (the folder gone for a moment) gets the series of tries.
+TEST(LogProcesses, LogWhoseFolderIsGoneIsTriedInASeries) {
+  LogFolder folder;
+  folder.Configure(YesConfig());
+  Helper helper(folder);
+  helper.Run(Tab({"hook", "state"}));  // loaded: the start record is written
+  std::filesystem::rename(folder.File("Quenta"), folder.File("away"));
+  const double start = Now();
+  helper.Run(Tab({"log", "1", "lost"}));
+  EXPECT_GE(SecondsSince(start), 0.999);  // 1000 tries 1 ms apart in the test build
+  EXPECT_EQ(helper.Errors(), "Quenta Open Error: No such file or directory\n");
+  std::filesystem::rename(folder.File("away"), folder.File("Quenta"));
+  helper.Run(Tab({"log", "1", "kept"}));
+  helper.Finish();
+  const auto records = folder.Records();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_NE(records[1].find("\"kept 1\""), std::string::npos);
 }
 
 TEST(LogProcesses, ProductionLibraryExportsOnlyItsInterface) {

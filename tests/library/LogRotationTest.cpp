@@ -1,6 +1,7 @@
 // Moving the log aside after more than 10000 records.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,46 @@ TEST(LogRotation, MessagesOfAProcessWithoutStandardErrorGoNowhere) {
   ASSERT_EQ(moved.size(), 10001u);
   for (const auto &r : moved) ASSERT_TRUE(IsWellFormed(r)) << r;
   EXPECT_EQ(helper.Run(Tab({"hook", "state"})).substr(0, 30), "ok 1 switch=N start=1 count=0 ");
+  helper.Finish();
+}
+
+// A configuration changed to fewer than four bytes while logging is on: the
+// index is rewritten within the bytes read, and the file does not grow.
+TEST(LogRotation, ShortConfigurationKeepsItsLength) {
+  const std::pair<std::string, std::string> cases[] = {{"7", "0"}, {"12", "00"}, {"123", "000"}};
+  for (const auto &[config, after] : cases) {
+    SCOPED_TRACE(config);
+    LogFolder folder;
+    folder.Configure(Config("000", "999"));
+    folder.Write("Quenta/Quenta.csv", std::string(128 * 9999, '.'));
+    Helper helper(folder);  // its start record is the 10000th
+    helper.Run(Tab({"hook", "state"}));  // loaded: the start record is written
+    folder.Write("Quenta/Quenta.cfg", config);
+    helper.Run(Tab({"log", "1", "moving"}));
+    helper.Finish();
+    EXPECT_TRUE(folder.Has("Quenta/Quenta.000"));
+    EXPECT_EQ(folder.Read("Quenta/Quenta.cfg"), after);
+  }
+}
+
+// Records that could not be appended (the file may not grow) still count, so
+// the log is moved aside in its turn and logging goes on in a new one.
+TEST(LogRotation, FailedAppendsCountTowardTheMoveAside) {
+  LogFolder folder;
+  folder.Configure(Config("000", "999"));
+  folder.Write("Quenta/Quenta.csv", std::string(128 * 9998, '.'));
+  Helper helper(folder);  // its start record is the 9999th
+  helper.Run(Tab({"hook", "state"}));  // loaded: the start record is written
+  const auto full = std::filesystem::file_size(folder.File("Quenta/Quenta.csv"));
+  ASSERT_EQ(helper.Run(Tab({"limit-file-size", std::to_string(full)})), "ok");
+  helper.Run(Tab({"log", "2", "lost"}));
+  EXPECT_FALSE(folder.Has("Quenta/Quenta.csv"));
+  EXPECT_EQ(std::filesystem::file_size(folder.File("Quenta/Quenta.000")), full);
+  helper.Run(Tab({"log", "1", "after"}));
+  const auto fresh = folder.Records();
+  ASSERT_EQ(fresh.size(), 1u);
+  EXPECT_NE(fresh[0].find("\"after 1\""), std::string::npos);
+  EXPECT_EQ(folder.Read("Quenta/Quenta.cfg"), Config("001", "999"));
   helper.Finish();
 }
 
