@@ -32,6 +32,7 @@ QTimer *ClearTimer() {
   if (state.timer == nullptr) {
     state.timer = new QTimer(QCoreApplication::instance());
     state.timer->setSingleShot(true);
+    state.timer->setTimerType(Qt::PreciseTimer);  // a coarse one may fire a second early
     QObject::connect(state.timer, &QTimer::timeout, [] { ClearClipboardIfOurs(); });
   }
   return state.timer;

@@ -20,16 +20,22 @@ bool MarkedSecret() {
   return data != nullptr && data->data(QString::fromLatin1(runtime::kPasswordManagerHint)) == "secret";
 }
 
-// A box that counts the left-button releases its own handler gets: that
-// handler is where a line edit hands its selection to PRIMARY.
+// A box that counts the times its own handlers would hand a selection to
+// PRIMARY: a left-button release, and a key it takes that leaves a
+// selection behind.
 class ProbeEdit : public QLineEdit {
  public:
   int leftReleases = 0;
+  int keysLeavingSelection = 0;
 
  protected:
   void mouseReleaseEvent(QMouseEvent *event) override {
     if (event->button() == Qt::LeftButton) ++leftReleases;
     QLineEdit::mouseReleaseEvent(event);
+  }
+  void keyPressEvent(QKeyEvent *event) override {
+    QLineEdit::keyPressEvent(event);
+    if (event->isAccepted() && hasSelectedText()) ++keysLeavingSelection;
   }
 };
 
@@ -49,6 +55,8 @@ class SecretEditTest : public QObject {
   void mouseSelectionNeverReachesPrimary();
   void keys_data();
   void keys();
+  void keyboardSelectionNeverReachesPrimary_data();
+  void keyboardSelectionNeverReachesPrimary();
 };
 
 void SecretEditTest::mouseSelectionNeverReachesPrimary() {
@@ -108,6 +116,52 @@ void SecretEditTest::keys() {
     QVERIFY(MarkedSecret());
     QTRY_VERIFY_WITH_TIMEOUT(Board()->text().isEmpty(), 5000);  // timed like every copy
   }
+}
+
+void SecretEditTest::keyboardSelectionNeverReachesPrimary_data() {
+  QTest::addColumn<QList<int>>("keys");  // QKeySequence::StandardKey, in order
+  QTest::addColumn<QString>("text");      // what the box then holds
+  QTest::addColumn<QString>("selected");  // "*": some selection
+  // The box holds "user b4nk-pass", the cursor after "user ".
+  const QString all = QStringLiteral("user b4nk-pass");
+  using K = QKeySequence;
+  QTest::newRow("select all") << QList<int>{K::SelectAll} << all << all;
+  QTest::newRow("to the end") << QList<int>{K::SelectEndOfLine} << all << "b4nk-pass";
+  QTest::newRow("to the start") << QList<int>{K::SelectStartOfLine} << all << "user ";
+  QTest::newRow("next character") << QList<int>{K::SelectNextChar} << all << "b";
+  QTest::newRow("previous character") << QList<int>{K::SelectPreviousChar} << all << " ";
+  QTest::newRow("next word") << QList<int>{K::SelectNextWord} << all << "*";
+  QTest::newRow("previous word") << QList<int>{K::SelectPreviousWord} << all << "*";
+  QTest::newRow("undo brings a selection back")
+      << QList<int>{K::SelectEndOfLine, K::Delete, K::Undo} << all << "*";
+  QTest::newRow("redo") << QList<int>{K::SelectEndOfLine, K::Delete, K::Undo, K::Redo} << "user " << "";
+  QTest::newRow("a move drops the selection")
+      << QList<int>{K::SelectEndOfLine, K::MoveToStartOfLine} << all << "";
+}
+
+void SecretEditTest::keyboardSelectionNeverReachesPrimary() {
+  QFETCH(QList<int>, keys);
+  QFETCH(QString, text);
+  QFETCH(QString, selected);
+  ProbeEdit edit;
+  controls::GuardSecretEdit(&edit);
+  edit.setText(QStringLiteral("user b4nk-pass"));
+  edit.show();
+  QVERIFY(QTest::qWaitForWindowActive(&edit));
+  edit.setCursorPosition(5);
+  for (int key : keys) {
+    const QList<QKeySequence> bindings = QKeySequence::keyBindings(QKeySequence::StandardKey(key));
+    if (bindings.isEmpty()) QSKIP("no key for this on this platform");
+    QTest::keySequence(&edit, bindings.first());
+  }
+  QCOMPARE(edit.text(), text);
+  if (selected == QLatin1String("*"))
+    QVERIFY(edit.hasSelectedText());
+  else
+    QCOMPARE(edit.selectedText(), selected);
+  QCOMPARE(edit.keysLeavingSelection, 0);
+  if (Board()->supportsSelection()) QCOMPARE(Board()->text(QClipboard::Selection), QStringLiteral("primary before"));
+  QCOMPARE(Board()->text(), QStringLiteral("held before"));
 }
 
 QTEST_MAIN(SecretEditTest)
