@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/SecretEdit.h"
 #include "controls/Twips.h"
 
 namespace controls {
@@ -141,7 +142,7 @@ class VaSpreadDelegate : public QStyledItemDelegate {
   QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                         const QModelIndex &index) const override {
     QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-    if (auto *line = qobject_cast<QLineEdit *>(editor)) line->setContextMenuPolicy(Qt::NoContextMenu);
+    if (auto *line = qobject_cast<QLineEdit *>(editor)) GuardSecretEdit(line);
     grid_->EditorOpened(editor, index.column() + 1, index.row() + 1);
     return editor;
   }
@@ -196,6 +197,7 @@ VaSpread::VaSpread(QWidget *parent) : QTableView(parent), model_(new VaSpreadMod
   if (cornerButton_ != nullptr) {
     cornerLabel_ = new QLabel(cornerButton_);
     cornerLabel_->setAlignment(Qt::AlignCenter);
+    cornerLabel_->setTextFormat(Qt::PlainText);  // an item name is shown as typed
     cornerLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto *layout = new QHBoxLayout(cornerButton_);
     layout->setContentsMargins(2, 0, 2, 0);

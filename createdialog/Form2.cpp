@@ -8,8 +8,10 @@
 #include "controls/Accessibility.h"
 #include "controls/Colours.h"
 #include "controls/Fonts.h"
+#include "controls/SecretEdit.h"
 #include "controls/Twips.h"
 #include "createdialog/NewVault.h"
+#include "runtime/Clipboard.h"
 #include "runtime/MessageBox.h"
 #include "store/Module1.h"
 #include "store/Vault.h"
@@ -81,6 +83,7 @@ Form2::Form2(QWidget *parent) : QDialog(parent) {
     auto *field = new QLineEdit(QString::fromUtf8(kDefaults[index]), container);
     field->setObjectName(Name("Text1", index));
     field->setFont(controls::UiFont(kFontPoints));
+    controls::GuardSecretEdit(field);  // passwords are typed in clear here
     field->installEventFilter(this);
     Text1[index] = field;
     return field;
@@ -89,6 +92,7 @@ Form2::Form2(QWidget *parent) : QDialog(parent) {
     auto *label = new QLabel(QString::fromUtf8(kLabelCaptions[index]), container);
     label->setObjectName(Name("Label1", index));
     label->setFont(controls::UiFont(kFontPoints));
+    label->setTextFormat(Qt::PlainText);
     Label1[index] = label;
     return label;
   };
@@ -274,4 +278,7 @@ void Form2::SSCommand2_Click() { reject(); }
 void RunCreateDialog() {
   Form2 dialog;
   dialog.exec();
+  // A password copied out of a field does not outlive the dialog.
+  runtime::ClearClipboardIfOurs();
+  runtime::ClearSelectionIfOurs();
 }

@@ -15,6 +15,7 @@
 #include "controls/Accessibility.h"
 #include "controls/Colours.h"
 #include "controls/Fonts.h"
+#include "controls/SecretEdit.h"
 #include "controls/ThreeD.h"
 #include "controls/Twips.h"
 #include "controls/VaSpread.h"
@@ -63,6 +64,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), starStyle_(new StarStyle) {
   Label1 = new QLabel(QStringLiteral("Password"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setFont(UiFont(12));
+  Label1->setTextFormat(Qt::PlainText);
   Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   PlaceInTwips(Label1, 360, 75, 1335, 285);
 
@@ -71,6 +73,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), starStyle_(new StarStyle) {
   Text1->setFont(UiFont(11.25));
   Text1->setStyle(starStyle_);
   Text1->setContextMenuPolicy(Qt::NoContextMenu);
+  controls::GuardSecretEdit(Text1);  // before the window's own filter below
   PlaceInTwips(Text1, 1860, 30, 1995, 330);
   SetPasswordChar(QStringLiteral("*"));
   Label1->setBuddy(Text1);  // the box is named by its label, whatever it reads
@@ -208,8 +211,12 @@ void Form1::Form_Load() {
   Text1->setFocus();
 }
 
-// A copied value must not outlive the window.
-void Form1::Form_Unload() { runtime::ClearClipboard(); }
+// A copied value must not outlive the window; what the owner copied
+// elsewhere since is not ours to clear.
+void Form1::Form_Unload() {
+  runtime::ClearClipboardIfOurs();
+  runtime::ClearSelectionIfOurs();
+}
 
 void Form1::Form_Click() { setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized); }
 
@@ -296,6 +303,9 @@ void Form1::SSCommand1_Click() {
     SSCommand3_Click();
     SSCommand1->setBackColor(controls::ButtonFace());
     DisplayLevel = 0;
+    // Masked again: nothing of the vault stays behind on the desktop.
+    runtime::ClearClipboardIfOurs();
+    runtime::ClearSelectionIfOurs();
     SetPasswordChar(QStringLiteral("*"));
     SSCommand3->setEnabled(false);
     SSCommand4->setEnabled(false);

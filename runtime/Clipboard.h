@@ -1,5 +1,6 @@
 // The system clipboard, for values the owner copies out of the vault.
 #pragma once
+#include <chrono>
 #include <string>
 
 namespace runtime {
@@ -8,11 +9,29 @@ namespace runtime {
 // history; its value "secret" marks a password.
 inline constexpr char kPasswordManagerHint[] = "x-kde-passwordManagerHint";
 
-// Empties the clipboard, then puts text (UTF-8) on it, marked as a secret so
-// that clipboard history tools do not keep it.
+// How long a copied value stays on the clipboard.
+inline constexpr std::chrono::milliseconds kClipboardClearDelay{20000};
+
+// Puts text (UTF-8) on the clipboard, marked as a secret so that clipboard
+// history tools do not keep it, and clears it after kClipboardClearDelay
+// unless something else has been copied since.
 void SetClipboardSecret(const std::string &text);
 
-// Empties the clipboard.
-void ClearClipboard();
+// Clears the clipboard only while it still holds what SetClipboardSecret put
+// there: a text copied since, in this program or another, is left alone. The
+// clearing is itself marked secret, so that history and sync tools pass on
+// nothing.
+void ClearClipboardIfOurs();
+
+// Gives up the mouse selection (PRIMARY) where this program holds it.
+void ClearSelectionIfOurs();
+
+// Whether the clipboard still holds what SetClipboardSecret put there.
+bool ClipboardHoldsOurs();
+
+// Tests only: the delay of the copies that follow; zero restores
+// kClipboardClearDelay. The program never calls it; the end-to-end run
+// measures the delay the program itself keeps.
+void SetClipboardClearDelayForTest(std::chrono::milliseconds delay);
 
 }  // namespace runtime

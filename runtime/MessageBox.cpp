@@ -1,10 +1,11 @@
 #include "runtime/MessageBox.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QMessageBox>
 #include <QShortcut>
 #include <QString>
+
+#include "runtime/Clipboard.h"
 
 namespace runtime {
 namespace {
@@ -18,6 +19,10 @@ int ShowQtBox(const std::string &text, int style, const std::string &caption) {
   // Over the window it answers, where there is one.
   QMessageBox box(QApplication::activeWindow());
   box.setWindowTitle(QString::fromStdString(caption));
+  // Item names, hints and titles are shown as typed, never read as markup,
+  // and the text cannot be selected into the mouse selection.
+  box.setTextFormat(Qt::PlainText);
+  box.setTextInteractionFlags(Qt::NoTextInteraction);
   // Qt breaks lines on "\n"; the program's texts use "\r\n".
   box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   const int icon = style & 0x70;
@@ -34,10 +39,10 @@ int ShowQtBox(const std::string &text, int style, const std::string &caption) {
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
-  // Ctrl+C copies the message, as message boxes on the owner's old desktop did.
+  // Ctrl+C copies the message, as message boxes on the owner's old desktop
+  // did; a hint word or item name in it goes the way of every copied secret.
   auto *copy = new QShortcut(QKeySequence::Copy, &box);
-  QObject::connect(copy, &QShortcut::activated, &box,
-                   [&box] { QGuiApplication::clipboard()->setText(box.text()); });
+  QObject::connect(copy, &QShortcut::activated, &box, [&box] { SetClipboardSecret(box.text().toStdString()); });
   box.setWindowModality(Qt::ApplicationModal);
   if (style & 0x1000) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   const int answer = box.exec();

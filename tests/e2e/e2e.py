@@ -15,6 +15,7 @@ import time
 import traceback
 
 from desktop import Desktop, Program, close_window, px, wait_for
+from clipboard_hygiene import scenario_secrets
 
 LOGIN, EDIT, HINT = "open-sesame", "edit-me-2", "sesame street"
 MAIN_TITLE = "Ver 1\\.40"
@@ -403,6 +404,7 @@ def main():
         run.scenario("create", run.scenario_create)
         run.scenario("use", run.scenario_use)
         run.scenario("keyboard", run.scenario_keyboard)
+        run.scenario("secrets", lambda program: scenario_secrets(run, program, LOGIN, EDIT))
         run.scenario("second-instance", run.scenario_second_instance)
         run.scenario("read-only-save", run.scenario_read_only_save)
         run.scenario("startup-faults", run.scenario_startup_faults, fresh=False)
