@@ -43,8 +43,10 @@ std::string TrimBlanks(std::string_view text);
 std::optional<Refusal> CredentialsRefusal(const std::string &login, const std::string &edit,
                                           const std::string &hint);
 
-// The credentials the next start takes from these records, as LoadCredentials
-// does but without the built-in passwords (empty where no row gives one).
+// The credentials a start takes from these records: every "LoginPassword"
+// row counts, a later one overriding, its hint even when empty, its
+// passwords where set (empty where no row gives one; LoadCredentials then
+// puts the built-in ones in force).
 struct Credentials {
   bool found = false;
   std::string hint;
