@@ -200,6 +200,7 @@ class CommandsTest : public QObject {
   void pickAtLevel0ReachesOnlyArchiveRows();
   void closingWithUnsavedChanges_data();
   void closingWithUnsavedChanges();
+  void closingWhenSaveIsRefusedStaysOpen();
   void bytesThatAreNotUtf8SurviveASave_data();
   void bytesThatAreNotUtf8SurviveASave();
   void saveRefusesWhatARecordCannotHold_data();
@@ -706,6 +707,25 @@ void CommandsTest::closingWithUnsavedChanges() {
   QCOMPARE(form.isVisible(), !closes);
   if (!closes) QCOMPARE(ClipboardText(), kBefore);  // the window and its state stay
   QCOMPARE(ReadBack()[0][2], stored.toStdString());
+}
+
+// Save chosen on closing, but the grid cannot be written: the window and
+// every change stay.
+void CommandsTest::closingWhenSaveIsRefusedStaysOpen() {
+  OPEN_SESSION(session);
+  const auto files = session.folder.Snapshot();
+  Unlock(form);
+  ToLevel(form, 2);
+  Click(form.SSCommand3);
+  TypeIntoCell(form, 2, 1, QStringLiteral("a,b"));
+  session.box.Answer(runtime::kAnswerSave);
+  QVERIFY(!form.close());
+  QCOMPARE(session.box.Shown().size(), size_t(2));
+  QCOMPARE(session.box.Shown()[1].text,
+           std::string("Row 1 (Bank), column 2 (Login) holds a comma, a line break or a NUL character."));
+  QVERIFY(form.isVisible());
+  QCOMPARE(Cell(form, 2, 1), QStringLiteral("a,b"));
+  QVERIFY(session.folder.Snapshot() == files);
 }
 
 void CommandsTest::bytesThatAreNotUtf8SurviveASave_data() {
