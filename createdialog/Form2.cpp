@@ -12,6 +12,7 @@
 #include "controls/Twips.h"
 #include "createdialog/NewVault.h"
 #include "runtime/Clipboard.h"
+#include "runtime/Files.h"
 #include "runtime/MessageBox.h"
 #include "store/Module1.h"
 #include "store/Vault.h"
@@ -252,10 +253,10 @@ void Form2::SSCommand1_Click() {
     return;
   }
 
-  // Counts typed but never confirmed are confirmed now, so that the table
-  // is always one the archive can hold and the titles read are those shown.
-  ConfirmCountField(0);
-  ApplyColumnCount();
+  // Counts typed but never confirmed count as confirmed; the fields stay as
+  // typed until the vault is written, so a refusal or a failed write leaves
+  // the owner everything to correct and try again. The title fields up to
+  // the count are read whether shown or not.
   createdialog::NewVault vault;
   vault.rows = createdialog::ConfirmedCount(TextOf(Text1[0]), createdialog::kRowLimits);
   vault.columns = createdialog::ConfirmedCount(TextOf(Text1[1]), createdialog::kColumnLimits);
@@ -267,10 +268,20 @@ void Form2::SSCommand1_Click() {
     ShowSaveError(refusal->first, refusal->second);
     return;
   }
+  if (!ConfirmReplacingArchive()) return;
 
   createdialog::BuildNewVault(vault);
-  WriteVault();  // tells the owner itself when it could not write
+  if (!WriteVault()) return;  // it told the owner; the dialog stays as typed
   accept();
+}
+
+// Started from another folder, the program may not have seen the archive in
+// its own folder: the owner decides before it becomes a backup.
+bool Form2::ConfirmReplacingArchive() {
+  const std::string archive = VaultPath();
+  if (!runtime::FileExists(archive)) return true;
+  return runtime::MsgBox(createdialog::ReplacingArchiveQuestion(archive), runtime::kStyleQuestionOkCancel,
+                         kSaveCaption) == runtime::kAnswerOk;
 }
 
 void Form2::SSCommand2_Click() { reject(); }

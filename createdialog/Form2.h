@@ -42,6 +42,8 @@ class Form2 : public QDialog {
   void Text1_KeyPress(int index, int keyAscii);
   void SSCommand1_Click();
   void SSCommand2_Click();
+  // True when no archive is in the way or the owner lets it become a backup.
+  bool ConfirmReplacingArchive();
 
   void ConfirmCountField(int index);
   void FitOuterHeight();

@@ -9,18 +9,18 @@
 namespace createdialog {
 namespace {
 
-using store::kMaxPlainRecord;
-const std::string kCredentialsName = "LoginPassword";
-const std::string kDifferent = "異なるパスワードを設定してください。";
+Module1::Row CredentialsRow(const NewVault &vault) {
+  Module1::Row row;
+  row[0] = store::kCredentialsName;
+  row[1] = vault.hint;
+  row[2] = vault.login;
+  row[3] = vault.edit;
+  row[4] = store::kCredentialsName;
+  row[5] = "EditPassword";
+  return row;
+}
 
-// The fields as their labels name them.
-const std::string kLoginName = "ログインパスワード";
-const std::string kEditName = "編集パスワード";
-const std::string kHintName = "パスワード連想言葉";
-const std::array<std::string, 7> kTitleNames = {
-    "第１列項目名", "第２列項目名", "第３列項目名", "第４列項目名",
-    "第５列項目名", "第６列項目名", "第７列項目名",
-};
+std::string ItemName(int row) { return "New" + std::to_string(row + 1); }
 
 // The sign of a number too large for 16 bits, read past the ignored blanks.
 bool LooksNegative(const std::string &text) {
@@ -38,27 +38,6 @@ int RawCount(const std::string &text, CountLimits limits) {
   return v.value;
 }
 
-std::optional<SaveError> SeparatorIn(const std::string &value, const std::string &name) {
-  if (value.find(',') != std::string::npos)
-    return SaveError{name + "にカンマ（,）が含まれています。", "カンマ（,）を使わずに設定してください。"};
-  if (value.find_first_of("\r\n") != std::string::npos)
-    return SaveError{name + "に改行が含まれています。", "改行を使わずに設定してください。"};
-  return std::nullopt;
-}
-
-Module1::Row CredentialsRow(const NewVault &vault) {
-  Module1::Row row;
-  row[0] = kCredentialsName;
-  row[1] = vault.hint;
-  row[2] = vault.login;
-  row[3] = vault.edit;
-  row[4] = kCredentialsName;
-  row[5] = "EditPassword";
-  return row;
-}
-
-std::string ItemName(int row) { return "New" + std::to_string(row + 1); }
-
 }  // namespace
 
 std::string ConfirmedCountText(const std::string &text, CountLimits limits) {
@@ -75,42 +54,30 @@ int16_t ConfirmedCount(const std::string &text, CountLimits limits) {
   return static_cast<int16_t>(n);
 }
 
-std::string TrimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return std::string();
-  const size_t last = text.find_last_not_of(' ');
-  return std::string(text.substr(first, last - first + 1));
-}
-
-std::optional<SaveError> CredentialsRefusal(const std::string &login, const std::string &edit,
-                                            const std::string &hint) {
-  if (login.empty()) return SaveError{"ログインパスワードが設定されていません。", ""};
-  if (edit.empty()) return SaveError{"編集パスワードが設定されていません。", ""};
-  if (edit == login) return SaveError{"ログインパスワードと編集パスワードが同じです。", kDifferent};
-  if (hint == login) return SaveError{"ログインパスワードと連想言葉が同じです。", kDifferent};
-  if (edit == hint) return SaveError{"編集パスワードと連想言葉が同じです。", kDifferent};
-  return std::nullopt;
+std::vector<store::Record> NewVaultRecords(const NewVault &vault) {
+  std::vector<store::Record> records;
+  const Module1::Row credentials = CredentialsRow(vault);
+  for (int r = 0; r < vault.rows; ++r) {
+    store::Record record{r + 1, std::vector<std::string>(static_cast<size_t>(vault.columns) + 1)};
+    record.fields[0] = ItemName(r);
+    if (r == vault.rows - 2)
+      for (int c = 0; c <= vault.columns && c < Module1::kTableFields; ++c) record.fields[c] = credentials[c];
+    records.push_back(std::move(record));
+  }
+  return records;
 }
 
 std::optional<SaveError> StorageRefusal(const NewVault &vault) {
-  if (auto e = SeparatorIn(vault.login, kLoginName)) return e;
-  if (auto e = SeparatorIn(vault.edit, kEditName)) return e;
-  if (auto e = SeparatorIn(vault.hint, kHintName)) return e;
-  for (size_t i = 0; i < vault.titles.size() && i < kTitleNames.size(); ++i)
-    if (auto e = SeparatorIn(vault.titles[i], kTitleNames[i])) return e;
+  // The passwords first, named as the owner typed them; the hint, the
+  // titles and the record lengths by the archive's own rules.
+  if (store::BreaksFormat(vault.login)) return store::HoldsSeparator("The login password");
+  if (store::BreaksFormat(vault.edit)) return store::HoldsSeparator("The edit password");
+  return store::ArchiveRefusal(vault.titles, vault.hint, NewVaultRecords(vault));
+}
 
-  // The credentials record is the longest one: its fields, the commas and
-  // the chain value, the item name of the row above it.
-  const Module1::Row row = CredentialsRow(vault);
-  size_t size = ItemName(vault.rows - 3).size();
-  for (int c = 0; c <= vault.columns; ++c) size += row[c].size() + 1;
-  if (size > kMaxPlainRecord) {
-    const size_t typed = vault.login.size() + vault.edit.size() + vault.hint.size();
-    const size_t room = kMaxPlainRecord - (size - typed);
-    return SaveError{kLoginName + "、" + kEditName + "と連想言葉が長すぎます。",
-                     "合わせて" + std::to_string(room) + "バイト以内で設定してください。"};
-  }
-  return std::nullopt;
+std::string ReplacingArchiveQuestion(const std::string &path) {
+  return "This folder already holds a vault:\r\n" + path +
+         "\r\nSaving a new vault makes it the backup \"Vantry1.csv\". Save anyway?";
 }
 
 void BuildNewVault(const NewVault &vault) {

@@ -7,15 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "store/RecordRules.h"
+
 namespace createdialog {
 
-struct CountLimits {
-  int16_t lower;
-  int16_t upper;
-};
-
-inline constexpr CountLimits kRowLimits{7, 32};
-inline constexpr CountLimits kColumnLimits{3, 7};
+using store::CountLimits;
+inline constexpr CountLimits kRowLimits = store::kNewVaultRows;
+inline constexpr CountLimits kColumnLimits = store::kNewVaultColumns;
 
 // The text a count field holds once confirmed: as typed when its value lies
 // within the limits, else the limit it crossed. A value too large for 16 bits
@@ -25,18 +23,9 @@ std::string ConfirmedCountText(const std::string &text, CountLimits limits);
 // The count a field stands for once confirmed, always within the limits.
 int16_t ConfirmedCount(const std::string &text, CountLimits limits);
 
-// Leading and trailing blanks removed.
-std::string TrimBlanks(std::string_view text);
-
-// The two lines of a refusal.
-struct SaveError {
-  std::string first;
-  std::string second;
-};
-
-// The credential checks, in their order: both passwords set, all three differ.
-std::optional<SaveError> CredentialsRefusal(const std::string &login, const std::string &edit,
-                                            const std::string &hint);
+using store::CredentialsRefusal;
+using store::TrimBlanks;
+using SaveError = store::Refusal;
 
 struct NewVault {
   int16_t rows = 0;     // within kRowLimits
@@ -50,6 +39,12 @@ struct NewVault {
 // A text the archive cannot hold: a comma or a line break in a password, the
 // hint or a title, or a credentials record too long to be scrambled.
 std::optional<SaveError> StorageRefusal(const NewVault &vault);
+
+// The records of the new vault, as BuildNewVault puts them in the table.
+std::vector<store::Record> NewVaultRecords(const NewVault &vault);
+
+// Asked before a new vault turns the archive at path into "Vantry1.csv".
+std::string ReplacingArchiveQuestion(const std::string &path);
 
 // Fills the shared table: counts, titles, the rows "New1" ..., and the
 // credentials row second to last. The credential texts are taken as given.

@@ -204,6 +204,7 @@ void Form1::Form_Load() {
   vaSpread1->setMaxCols(ColumnCount);
   vaSpread1->setMaxRows(RowCount);
   FillGrid(*vaSpread1);
+  savedContents_ = GridContents(*vaSpread1);
   vaSpread1->setRow(-1);
   vaSpread1->setCol(-1);
   vaSpread1->setProtect(true);
@@ -315,6 +316,7 @@ void Form1::SSCommand1_Click() {
   vaSpread1->setMaxCols(ColumnCount);
   vaSpread1->setMaxRows(RowCount);
   FillGrid(*vaSpread1);
+  savedContents_ = GridContents(*vaSpread1);
 }
 
 // Copy: the current cell's stored text, masked or not.
@@ -362,33 +364,27 @@ void Form1::ShowItemName() {
   Text1->setText(name);
 }
 
-// Save: the grid back into the table, then the archive. Nothing is collected
-// while a cell is masked or the grid holds what a record cannot.
-void Form1::SSCommand4_Click() {
-  using namespace Module1;
-  for (int c = 1; c <= ColumnCount; ++c)
-    if (IsMasked(c)) return;
-  const std::string refusal = grid_rules::Refusal(ReadEntries(*vaSpread1), HintText, ColumnTitles);
-  if (!refusal.empty()) {
-    runtime::MsgBox(refusal, runtime::kStyleCritical, grid_rules::kSaveCaption);
-    return;
-  }
-  const int16_t n = CollectGrid(*vaSpread1);
-  if (n <= 0) return;
-  RowCount = n;
-  WriteVault();
+// Save: the grid back into the table, then the archive.
+void Form1::SSCommand4_Click() { SaveChanges(); }
+
+bool Form1::SaveChanges() {
+  if (!SaveGrid(*vaSpread1)) return false;
+  savedContents_ = GridContents(*vaSpread1);
+  return true;
 }
 
-// The grid's own row count governs Insert and Delete, and RowCount follows
-// it: after the cell-activate event or a Save of fewer rows the two differ,
-// and sizing the grid from RowCount would cut rows off.
+bool Form1::HasUnsavedChanges() { return GridContents(*vaSpread1) != savedContents_; }
+
+// The grid's own row count governs Insert and Delete: after the
+// cell-activate event the two differ, and sizing the grid from RowCount would
+// cut rows off. RowCount stays the number of rows in the archive, so a pick
+// or Copy never reaches a table row the archive does not hold.
 void Form1::SSCommand5_Click() {
   using namespace Module1;
   const int rows = vaSpread1->maxRows();
   const auto r = static_cast<int16_t>(vaSpread1->activeRow());
   if (!grid_rules::CanInsert(r, rows)) return;
   vaSpread1->setMaxRows(rows + 1);
-  RowCount = static_cast<int16_t>(rows + 1);
   vaSpread1->setRow(r);
   vaSpread1->setAction(controls::VaSpread::kActionInsertRow);
   vaSpread1->SetText(0, r, QStringLiteral("New") + QString::number(r));
@@ -403,7 +399,6 @@ void Form1::SSCommand6_Click() {
   vaSpread1->setRow(r);
   vaSpread1->setAction(controls::VaSpread::kActionDeleteRow);
   vaSpread1->setMaxRows(rows - 1);
-  RowCount = static_cast<int16_t>(rows - 1);
 }
 
 void Form1::vaSpread1_CellPicked(int col, int row) {
@@ -473,7 +468,16 @@ void Form1::mouseReleaseEvent(QMouseEvent *event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) Form_Click();
 }
 
+// Changes the owner made in the grid are not lost without a word.
 void Form1::closeEvent(QCloseEvent *event) {
+  if (HasUnsavedChanges()) {
+    const int answer = runtime::MsgBox(grid_rules::kUnsavedQuestion, runtime::kStyleSaveDiscardCancel,
+                                       grid_rules::kSaveCaption);
+    if (answer == runtime::kAnswerCancel || (answer == runtime::kAnswerSave && !SaveChanges())) {
+      event->ignore();
+      return;
+    }
+  }
   Form_Unload();
   event->accept();
 }

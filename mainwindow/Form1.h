@@ -2,6 +2,7 @@
 #pragma once
 #include <QColor>
 #include <QSize>
+#include <QStringList>
 #include <QWidget>
 
 class QLabel;
@@ -57,6 +58,12 @@ class Form1 : public QWidget {
   // In edit mode, Text1 shows the item name of the grid's active row.
   void ShowItemName();
 
+  // Save, and what the grid then holds counts as saved; false when nothing
+  // was written.
+  bool SaveChanges();
+  // Whether the grid differs from what was last loaded, shown or saved.
+  bool HasUnsavedChanges();
+
  public slots:
   void Form_Load();
   void Form_Unload();
@@ -85,6 +92,7 @@ class Form1 : public QWidget {
 
   QProxyStyle *starStyle_;
   QSize outerTwips_;
+  QStringList savedContents_;  // the grid as last filled or saved
 };
 
 // Creates the one main window if need be and shows it, modeless.

@@ -1,11 +1,14 @@
 #include "mainwindow/GridProcedures.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "controls/VaSpread.h"
 #include "mainwindow/GridRules.h"
 #include "runtime/MessageBox.h"
 #include "store/Module1.h"
+#include "store/Vault.h"
 
 bool IsMasked(int column) {
   using Module1::DisplayLevel;
@@ -71,43 +74,127 @@ void ClearRows(controls::VaSpread &grid, int32_t first, int16_t count) {
   grid.setBlockMode(false);
 }
 
-std::vector<std::vector<std::string>> ReadEntries(controls::VaSpread &grid) {
+namespace {
+
+// The bytes a cell stands for. An untouched cell shows the table's value as
+// decoded; its bytes are taken back as they were, so values that are not
+// valid UTF-8 survive a save. Rows may have moved, so a value is also found
+// elsewhere in the table when only one stored text shows that way.
+class StoredBytes {
+ public:
+  StoredBytes() {
+    using namespace Module1;
+    const int rows = std::clamp<int>(RowCount, 0, kTableRows);
+    for (int r = 0; r < rows; ++r)
+      for (const std::string &value : VaultTable[r]) {
+        const QString shown = QString::fromStdString(value);
+        if (shown.toStdString() == value) continue;  // valid UTF-8 comes back by itself
+        auto [it, fresh] = elsewhere_.emplace(shown, value);
+        if (!fresh && it->second != value) ambiguous_.insert(shown);
+      }
+  }
+  std::string Of(const QString &text, int row, int column) const {
+    using namespace Module1;
+    if (row >= 1 && row <= std::min<int>(RowCount, kTableRows) && column >= 0 && column < kTableFields) {
+      const std::string &stored = VaultTable[row - 1][column];
+      if (QString::fromStdString(stored) == text) return stored;
+    }
+    const auto it = elsewhere_.find(text);
+    if (it != elsewhere_.end() && !ambiguous_.contains(text)) return it->second;
+    return text.toStdString();
+  }
+
+ private:
+  std::map<QString, std::string> elsewhere_;
+  std::set<QString> ambiguous_;
+};
+
+}  // namespace
+
+std::vector<store::Record> ReadEntries(controls::VaSpread &grid) {
   using namespace Module1;
   const int columns = std::clamp<int>(ColumnCount, 0, kTableFields - 1);
-  std::vector<std::vector<std::string>> entries;
-  for (int row = 1; row <= grid_rules::kMaxGridRows; ++row) {
-    QString text;
-    if (!grid.GetText(0, row, text)) break;
-    std::vector<std::string> entry{text.toStdString()};
-    for (int c = 1; c <= columns; ++c) {
+  const StoredBytes stored;
+  std::vector<store::Record> records;
+  for (int row = 1; row <= grid.maxRows(); ++row) {
+    store::Record record{row, {}};
+    bool empty = true;
+    for (int c = 0; c <= columns; ++c) {
+      QString text;
       grid.GetText(c, row, text);  // empties text when the cell holds none
-      entry.push_back(text.toStdString());
+      empty = empty && text.isEmpty();
+      record.fields.push_back(stored.Of(text, row, c));
     }
-    entries.push_back(std::move(entry));
+    if (!empty) records.push_back(std::move(record));
   }
-  return entries;
+  return records;
 }
-
-static_assert(grid_rules::kMaxGridRows < Module1::kTableRows, "the row after the list must be a table row");
 
 int16_t CollectGrid(controls::VaSpread &grid) {
   using namespace Module1;
-  const auto entries = ReadEntries(grid);
-  const auto count = static_cast<int16_t>(entries.size());
-  // With nothing to collect nothing is saved, so there is nothing to ask;
-  // and the table stays as it is: clearing its first item name would leave
-  // the next Display with an empty grid.
-  if (count == 0) return 0;
-  bool found = false;
-  for (int i = 0; i < count; ++i) {
-    const auto &entry = entries[i];
-    found = found || entry[0] == "LoginPassword";
-    for (size_t c = 0; c < entry.size(); ++c) VaultTable[i][c] = entry[c];
-  }
-  VaultTable[count][0].clear();  // count <= 99: always a table row
-  if (!found &&
-      runtime::MsgBox(grid_rules::kNoCredentialsQuestion, runtime::kStyleCriticalOkCancel,
-                      grid_rules::kSaveCaption) != runtime::kAnswerOk)
+  const auto records = ReadEntries(grid);
+  auto refuse = [](const store::Refusal &refusal) {
+    runtime::MsgBox(refusal.Text(), runtime::kStyleCritical, grid_rules::kSaveCaption);
+    return int16_t(0);
+  };
+  // An archive of no rows opens no window at the next start.
+  if (records.empty()) return refuse(grid_rules::kNothingToSave);
+  for (const store::Record &record : records)
+    if (record.fields[0].empty()) return refuse(grid_rules::UnnamedRow(record.row));
+  std::vector<std::string> titles(ColumnTitles.begin() + 1,
+                                  ColumnTitles.begin() + 1 + std::clamp<int>(ColumnCount, 0, kTableFields - 1));
+  if (const auto refusal = store::ArchiveRefusal(titles, HintText, records)) return refuse(*refusal);
+  const store::Credentials credentials = store::CredentialsOf(records);
+  if (credentials.found) {
+    if (const auto refusal = store::CredentialsRefusal(credentials.login, credentials.edit, credentials.hint))
+      return refuse(*refusal);
+  } else if (runtime::MsgBox(grid_rules::kNoCredentialsQuestion, runtime::kStyleCriticalOkCancel,
+                             grid_rules::kSaveCaption) != runtime::kAnswerOk) {
     return -1;
+  }
+  const auto count = static_cast<int16_t>(records.size());  // at most an archive's 99 rows
+  for (int i = 0; i < count; ++i)
+    for (size_t c = 0; c < records[i].fields.size(); ++c) VaultTable[i][c] = records[i].fields[c];
+  // Nothing of a row the archive no longer holds stays behind.
+  for (int i = count; i < kTableRows; ++i) VaultTable[i].fill(std::string());
   return count;
+}
+
+bool SaveGrid(controls::VaSpread &grid) {
+  using namespace Module1;
+  for (int c = 1; c <= ColumnCount; ++c)
+    if (IsMasked(c)) return false;
+  const auto table = VaultTable;
+  const int16_t rowCount = RowCount;
+  const int16_t n = CollectGrid(grid);
+  if (n <= 0) return false;
+  RowCount = n;
+  if (!WriteVault()) {
+    VaultTable = table;
+    RowCount = rowCount;
+    return false;
+  }
+  for (int row = grid.maxRows(); row >= 1; --row) {
+    bool empty = true;
+    for (int c = 0; c <= grid.maxCols() && empty; ++c) {
+      QString text;
+      empty = !grid.GetText(c, row, text);
+    }
+    if (!empty) continue;
+    grid.setRow(row);
+    grid.setAction(controls::VaSpread::kActionDeleteRow);
+    grid.setMaxRows(grid.maxRows() - 1);
+  }
+  return true;
+}
+
+QStringList GridContents(controls::VaSpread &grid) {
+  QStringList texts{QString::number(grid.maxRows()), QString::number(grid.maxCols())};
+  for (int row = 1; row <= grid.maxRows(); ++row)
+    for (int c = 0; c <= grid.maxCols(); ++c) {
+      QString text;
+      grid.GetText(c, row, text);
+      texts << text;
+    }
+  return texts;
 }

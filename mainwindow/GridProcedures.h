@@ -1,10 +1,13 @@
 // Procedures that show the vault table in a grid and read it back.
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "store/RecordRules.h"
 
 namespace controls {
 class VaSpread;
@@ -23,17 +26,31 @@ QString ToCellText(const QVariant &value);
 // Empties count rows from first on, item names included.
 void ClearRows(controls::VaSpread &grid, int32_t first, int16_t count);
 
-// The list Save takes: grid rows from 1 down to the last one before the
-// first without an item name, at most an archive's worth. Each entry is the
-// item name, then columns 1..ColumnCount ("" where a cell holds no text).
-std::vector<std::vector<std::string>> ReadEntries(controls::VaSpread &grid);
+// The records Save takes: every grid row with an item name or a value, in
+// order, each the item name, then columns 1..ColumnCount ("" where a cell
+// holds no text); wholly empty rows are left out. A cell the owner did not
+// change keeps the table's bytes, even those that are not valid UTF-8.
+std::vector<store::Record> ReadEntries(controls::VaSpread &grid);
 
-// Collects the list into VaultTable and clears the item name of the row
-// after it, so that the table ends where the list does. Asks before saving
-// without the "LoginPassword" row. The number of rows collected, -1 when the
-// user declined; 0, with the table untouched and nothing asked, when the
-// first row has no item name.
+// Collects the grid into VaultTable once it can be written: refuses, with a
+// message naming the place, what an archive cannot hold (an unnamed row
+// that holds values among them) and credentials the next start could not
+// work with, and asks before saving without the "LoginPassword" row. Only
+// then are the rows put in the table, and every table row after them
+// cleared. The number of rows collected; 0 after a refusal, -1 when the
+// user declined; the table is untouched in both.
 int16_t CollectGrid(controls::VaSpread &grid);
+
+// Save: CollectGrid, then the archive. On a failed write the table is put
+// back as it was. Once written, wholly empty rows leave the grid, so grid
+// row r shows table row r - 1 again. True when the archive now holds the
+// grid. Nothing happens while a column is masked.
+bool SaveGrid(controls::VaSpread &grid);
+
+// The data the owner can change in the grid: its rows, with item names and
+// values, the header row left out. Two snapshots differ when there are
+// unsaved changes.
+QStringList GridContents(controls::VaSpread &grid);
 
 // Whether DisplayLevel hides column c.
 bool IsMasked(int column);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "store/Module1.h"
+#include "store/RecordRules.h"
 
 namespace grid_rules {
 
@@ -28,13 +29,15 @@ constexpr char kSaveCaption[] = "Save / Vantry";
 inline const std::string kNoCredentialsQuestion =
     "[LoginPassword]がありません。このまま保存終了すると、次回このファイルが開けなくなります。このまま保存しますか？";
 
-// Item name, then the values 1..ColumnCount, as the grid holds them (UTF-8).
-using Entry = std::vector<std::string>;
+// Asked on closing the window while the grid holds unsaved changes.
+inline const std::string kUnsavedQuestion =
+    "The grid holds changes that are not saved.\r\nSave them before closing?";
 
-// Why the entries cannot become archive records, naming the first cell or
-// row at fault; empty when they can. The first record chains the hint word,
-// every later one the item name before it.
-std::string Refusal(const std::vector<Entry> &entries, const std::string &hintText,
-                    const std::array<std::string, Module1::kTableFields> &titles);
+// A row with values but no item name: the display ends at such a row, so
+// Save does not write it.
+store::Refusal UnnamedRow(int row);
+
+// Save finds no row to write.
+inline const store::Refusal kNothingToSave{"The grid holds no named row: there is nothing to save.", ""};
 
 }  // namespace grid_rules

@@ -36,6 +36,10 @@ int ShowQtBox(const std::string &text, int style, const std::string &caption) {
   if ((style & 0x0F) == 1) {
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);
+  } else if ((style & 0x0F) == 3) {
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
@@ -46,7 +50,12 @@ int ShowQtBox(const std::string &text, int style, const std::string &caption) {
   box.setWindowModality(Qt::ApplicationModal);
   if (style & 0x1000) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   const int answer = box.exec();
-  return answer == QMessageBox::Ok ? kAnswerOk : kAnswerCancel;
+  switch (answer) {
+    case QMessageBox::Ok: return kAnswerOk;
+    case QMessageBox::Save: return kAnswerSave;
+    case QMessageBox::Discard: return kAnswerDiscard;
+    default: return kAnswerCancel;
+  }
 }
 
 }  // namespace

@@ -11,11 +11,14 @@ constexpr int kStyleCritical = 16;          // stop icon, OK
 constexpr int kStyleCriticalOkCancel = 17;  // stop icon, OK and Cancel
 constexpr int kStyleQuestion = 32;          // question icon, OK
 constexpr int kStyleQuestionOkCancel = 33;  // question icon, OK and Cancel
+constexpr int kStyleSaveDiscardCancel = 35;  // question icon, Save, Discard and Cancel
 constexpr int kStyleExclamationModal = 4144;  // exclamation icon, OK, stays on top
 
 // Answers.
 constexpr int kAnswerOk = 1;
 constexpr int kAnswerCancel = 2;
+constexpr int kAnswerSave = 6;     // the forms runtime's Yes
+constexpr int kAnswerDiscard = 7;  // its No
 
 using MessageBoxHandler =
     std::function<int(const std::string &text, int style, const std::string &caption)>;

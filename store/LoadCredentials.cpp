@@ -1,19 +1,18 @@
 #include <algorithm>
 
 #include "store/Module1.h"
+#include "store/RecordRules.h"
 #include "store/Vault.h"
 
 void LoadCredentials() {
   using namespace Module1;
-  EditPasswordText = "mosu te ilvarin";
-  LoginPasswordText = "pelorinastuvka";
   const int rows = std::clamp<int>(RowCount, 0, kTableRows);
-  // Every matching row counts; a later one overrides an earlier one.
-  for (int r = 0; r < rows; ++r) {
-    const Row &row = VaultTable[r];
-    if (row[0] != "LoginPassword") continue;
-    HintText = row[1];
-    if (!row[2].empty()) LoginPasswordText = row[2];
-    if (!row[3].empty()) EditPasswordText = row[3];
-  }
+  std::vector<store::Record> records;
+  for (int r = 0; r < rows; ++r) records.push_back({r + 1, {VaultTable[r].begin(), VaultTable[r].begin() + 4}});
+  // The same reading Save checks the credentials by; the built-in passwords
+  // stand in where the table gives none.
+  const store::Credentials found = store::CredentialsOf(records);
+  EditPasswordText = found.edit.empty() ? "mosu te ilvarin" : found.edit;
+  LoginPasswordText = found.login.empty() ? "pelorinastuvka" : found.login;
+  if (found.found) HintText = found.hint;
 }

@@ -9,7 +9,7 @@
 
 #include "runtime/ErrorLine.h"
 #include "runtime/Files.h"
-#include "store/ArchiveFormat.h"
+#include "store/RecordRules.h"
 #include "store/CipherLibrary.h"
 #include "store/Leftovers.h"
 #include "store/Messages.h"
@@ -18,67 +18,29 @@
 
 namespace {
 
-using store::BreaksFormat;
-using store::kMaxPlainRecord;
-
-std::string Cell(int row) {
-  const std::string &name = Module1::VaultTable[row][0];
-  return "Row " + std::to_string(row + 1) + (name.empty() ? "" : " (" + name + ")");
-}
-
-std::string Column(int c) {
-  if (c == 0) return "the item name";
-  return "column " + std::to_string(c) + " (" + Module1::ColumnTitles[c] + ")";
-}
-
 // The whole archive text, or a refusal naming what cannot be stored.
 bool BuildArchive(std::string &out, std::string &why) {
   using namespace Module1;
-  if (RowCount < 0 || RowCount > kMaxFileRows || ColumnCount < 0 || ColumnCount > kMaxFileColumns) {
-    why = "The table is larger than an archive can hold.";
+  if (const auto refusal = store::TableRefusal()) {
+    why = refusal->Text();
     return false;
   }
   out = std::to_string(RowCount) + "x" + std::to_string(ColumnCount);
-  for (int c = 1; c <= ColumnCount; ++c) {
-    if (BreaksFormat(ColumnTitles[c])) {
-      why = "The title of column " + std::to_string(c) + " holds a comma or a line break.";
-      return false;
-    }
-    out += "," + ColumnTitles[c];
-  }
-  if (out.size() > store::kMaxHeaderLine) {
-    why = "The column titles are too long: the header line of an archive holds at most " +
-          std::to_string(store::kMaxHeaderLine) + " bytes.";
-    return false;
-  }
+  for (int c = 1; c <= ColumnCount; ++c) out += "," + ColumnTitles[c];
   out += "\r\n";
-  if (BreaksFormat(HintText)) {
-    why = "The hint word holds a comma or a line break.";
-    return false;
-  }
   std::array<char, store::kCipherBufferSize> buffer{};
   for (int r = 0; r < RowCount; ++r) {
     std::string plain;
     for (int c = 0; c <= ColumnCount; ++c) {
-      const std::string &value = VaultTable[r][c];
-      if (BreaksFormat(value)) {
-        why = Cell(r) + ", " + Column(c) + " holds a comma or a line break.";
-        return false;
-      }
       if (c > 0) plain += ',';
-      plain += value;
+      plain += VaultTable[r][c];
     }
     plain += ',';
     plain += r == 0 ? HintText : VaultTable[r - 1][0];
-    if (plain.size() > kMaxPlainRecord) {
-      why = Cell(r) + " is too long: at most " + std::to_string(kMaxPlainRecord) +
-            " bytes fit in one record.";
-      return false;
-    }
     const auto n = store::CallModulate(buffer.data(), plain.c_str(), 0);
     const size_t length = strnlen(buffer.data(), buffer.size());
     if (!n || static_cast<size_t>(*n) != plain.size() || length != 3 + 2 * plain.size()) {
-      why = Cell(r) + " could not be scrambled.";
+      why = "Row " + std::to_string(r + 1) + " could not be scrambled.";
       return false;
     }
     out.append(buffer.data(), length);

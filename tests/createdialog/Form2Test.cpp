@@ -8,6 +8,8 @@
 
 #include "createdialog/Form2.h"
 #include "store/Module1.h"
+#include "runtime/Files.h"
+#include "runtime/MessageBox.h"
 #include "store/Vault.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/TempFolder.h"
@@ -326,17 +328,17 @@ class Form2Test : public QObject {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("first");
-    const QString comma = QStringLiteral("にカンマ（,）が含まれています。");
-    const QString lineBreak = QStringLiteral("に改行が含まれています。");
-    QTest::newRow("comma in login") << 2 << "log,in" << "ログインパスワード" + comma;
-    QTest::newRow("comma in edit") << 3 << "ed,it" << "編集パスワード" + comma;
-    QTest::newRow("comma in hint") << 4 << "hi,nt" << "パスワード連想言葉" + comma;
-    QTest::newRow("comma in title 1") << 5 << "User,Name" << "第１列項目名" + comma;
-    QTest::newRow("comma in title 5") << 9 << "Card,Password" << "第５列項目名" + comma;
-    QTest::newRow("pasted line feed") << 3 << "ed\nit" << "編集パスワード" + lineBreak;
-    QTest::newRow("pasted carriage return") << 7 << "Con\rfirm" << "第３列項目名" + lineBreak;
+    // The wording the writer and the main window's Save use as well.
+    const QString bad = QStringLiteral(" holds a comma, a line break or a NUL character.");
+    QTest::newRow("comma in login") << 2 << "log,in" << "The login password" + bad;
+    QTest::newRow("comma in edit") << 3 << "ed,it" << "The edit password" + bad;
+    QTest::newRow("comma in hint") << 4 << "hi,nt" << "The hint word" + bad;
+    QTest::newRow("comma in title 1") << 5 << "User,Name" << "The title of column 1" + bad;
+    QTest::newRow("comma in title 5") << 9 << "Card,Password" << "The title of column 5" + bad;
+    QTest::newRow("pasted line feed") << 3 << "ed\nit" << "The edit password" + bad;
+    QTest::newRow("pasted carriage return") << 7 << "Con\rfirm" << "The title of column 3" + bad;
     QTest::newRow("too long") << 2 << QString(500, QLatin1Char('x'))
-                              << "ログインパスワード、編集パスワードと連想言葉が長すぎます。";
+                              << "Row 31 (LoginPassword) is too long: at most 510 bytes fit in one record.";  // of 40 rows, kept to 32
   }
 
   void storageRefusal() {
@@ -345,6 +347,11 @@ class Form2Test : public QObject {
     QFETCH(QString, first);
     FillCredentials("login", "edit", "hint");
     Field(field)->setText(text);
+    // Counts typed but not confirmed stay as typed through a refusal.
+    Field(0)->setText(QStringLiteral("40"));
+    Field(1)->setText(QStringLiteral("6"));
+    const QStringList typed = Texts(Dialog());
+    const QList<int> shown = Shown(Dialog().Text1);
     ClickSave();
     QCOMPARE(box_->Shown().size(), size_t{1});
     QVERIFY(QString::fromStdString(box_->Shown()[0].text).startsWith(first + "\r\n"));
@@ -352,6 +359,64 @@ class Form2Test : public QObject {
     QCOMPARE(box_->Shown()[0].caption, kSaveCaption);
     QVERIFY(Dialog().isVisible());
     QVERIFY(folder_->Snapshot().empty());
+    QCOMPARE(Texts(Dialog()), typed);
+    QCOMPARE(Shown(Dialog().Text1), shown);
+  }
+
+  // A vault that could not be written keeps the dialog open as typed, so
+  // Save can be pressed again once the cause is gone.
+  void failedWriteKeepsEverythingTyped() {
+    FillCredentials("login", "edit", "hint");
+    Field(0)->setText(QStringLiteral("40"));
+    Field(6)->setText(QStringLiteral("Account"));
+    const QStringList typed = Texts(Dialog());
+    runtime::Files().makeTemp = [](char *) { return -1; };  // as on a full disk or read-only folder
+    ClickSave();
+    runtime::ResetFiles();
+    QCOMPARE(box_->Shown().size(), size_t{1});
+    QCOMPARE(box_->Shown()[0].text, std::string("   Can not open Vantry.csv !    "));
+    QVERIFY(Dialog().isVisible());
+    QCOMPARE(Dialog().result(), 0);
+    QCOMPARE(Texts(Dialog()), typed);
+    QVERIFY(folder_->Snapshot().empty());
+    ClickSave();
+    QCOMPARE(box_->Shown().size(), size_t{1});
+    QVERIFY(!Dialog().isVisible());
+    QCOMPARE(ReadVault(), int16_t(32));
+    QCOMPARE(Module1::ColumnTitles[2], std::string("Account"));
+  }
+
+  void existingArchiveIsNotBuriedUnasked_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("OK makes it the backup") << runtime::kAnswerOk;
+    QTest::newRow("Cancel writes nothing") << runtime::kAnswerCancel;
+  }
+
+  // Started from another folder, the program finds no archive, yet its own
+  // folder holds one.
+  void existingArchiveIsNotBuriedUnasked() {
+    QFETCH(int, answer);
+    folder_->Write("Vantry.csv", "the owner's vault");
+    FillCredentials("login", "edit", "hint");
+    const QStringList typed = Texts(Dialog());
+    box_->Answer(answer);
+    ClickSave();
+    QCOMPARE(box_->Shown().size(), size_t{1});
+    const std::string question = "This folder already holds a vault:\r\n" + Module1::AppFolder +
+                                 "/Vantry.csv\r\nSaving a new vault makes it the backup \"Vantry1.csv\". Save anyway?";
+    QCOMPARE(box_->Shown()[0].text, question);
+    QCOMPARE(box_->Shown()[0].style, runtime::kStyleQuestionOkCancel);
+    QCOMPARE(box_->Shown()[0].caption, kSaveCaption);
+    if (answer == runtime::kAnswerOk) {
+      QVERIFY(!Dialog().isVisible());
+      QCOMPARE(folder_->Read("Vantry1.csv"), std::string("the owner's vault"));
+      QCOMPARE(ReadVault(), int16_t(7));
+    } else {
+      QVERIFY(Dialog().isVisible());
+      QCOMPARE(Texts(Dialog()), typed);
+      QCOMPARE(folder_->Snapshot().size(), size_t{1});
+      QCOMPARE(folder_->Read("Vantry.csv"), std::string("the owner's vault"));
+    }
   }
 
   void longestCredentialsStillFit() {

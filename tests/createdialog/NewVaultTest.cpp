@@ -80,22 +80,25 @@ TEST(StorageRefusal, AgreesWithTheWriterOnRecordLength) {
       const NewVault tooLong = Vault(rows, columns, std::string(length + 1, 'l'), "e", "h");
       EXPECT_TRUE(WritesWithoutComplaint(longest)) << rows << "x" << columns;
       EXPECT_FALSE(WritesWithoutComplaint(tooLong)) << rows << "x" << columns;
-      // The room named is what the three texts may take together.
-      EXPECT_EQ(StorageRefusal(tooLong)->second,
-                "合わせて" + std::to_string(length + 2) + "バイト以内で設定してください。");
+      // In the writer's own words: the credentials row is second to last.
+      EXPECT_EQ(StorageRefusal(tooLong)->Text(), "Row " + std::to_string(rows - 1) +
+                                                     " (LoginPassword) is too long: at most 510 bytes fit in one record.");
     }
   }
 }
 
 TEST(StorageRefusal, NamesTheFirstFieldThatBreaksTheFormat) {
   NewVault v = Vault(7, 5, "lo,gin", "ed,it", "");
-  EXPECT_EQ(StorageRefusal(v)->first, "ログインパスワードにカンマ（,）が含まれています。");
+  const std::string bad = " holds a comma, a line break or a NUL character.";
+  EXPECT_EQ(StorageRefusal(v)->Text(), "The login password" + bad);
   v.login = "login";
-  EXPECT_EQ(StorageRefusal(v)->first, "編集パスワードにカンマ（,）が含まれています。");
+  EXPECT_EQ(StorageRefusal(v)->Text(), "The edit password" + bad);
   v.edit = "edit";
+  v.hint = "hi\nnt";
+  EXPECT_EQ(StorageRefusal(v)->Text(), "The hint word" + bad);
+  v.hint = "";
   v.titles[4] = "a\r\nb";
-  EXPECT_EQ(StorageRefusal(v)->first, "第５列項目名に改行が含まれています。");
-  EXPECT_EQ(StorageRefusal(v)->second, "改行を使わずに設定してください。");
+  EXPECT_EQ(StorageRefusal(v)->Text(), "The title of column 5" + bad);
 }
 
 // Whatever the dialog lets through, the writer takes without a message and

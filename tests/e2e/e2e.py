@@ -300,6 +300,134 @@ class Run:
         close_window(d.display, wid)
         self.check("the program ends on close", program.wait_exit() == 0)
 
+    # --- nothing the owner typed is lost ---------------------------------------------------
+    def edit_level(self, program):
+        """A new vault opened, unlocked, everything in clear and in edit mode."""
+        self.create_vault(program)
+        wid = self.open_main(program)
+        self.unlock(wid)
+        for name in ("Display", "Display", "Edit"):
+            self.press(wid, name)
+        return wid
+
+    def type_cell(self, wid, col, row, text):
+        d = self.desktop
+        d.click(wid, *self.cell(col, row))
+        d.type(text)
+        d.key("Return")
+        time.sleep(0.2)
+
+    def records(self, program, name="Vantry.csv"):
+        lines = program.read(name).split(b"\r\n")
+        return lines[0], [l for l in lines[1:] if l]
+
+    def scenario_save_keeps_rows(self, program):
+        """A blank row opened above row 3: Save still writes every named row."""
+        d = self.desktop
+        wid = self.edit_level(program)
+        d.click(wid, *self.cell(0, 3), double=True)
+        time.sleep(0.2)
+        self.press(wid, "Save")
+        wait_for("Vantry1.csv", lambda: os.path.exists(program.path("Vantry1.csv")), timeout=10)
+        header, records = self.records(program)
+        self.check("every named row written", header.startswith(b"7x5,") and len(records) == 7,
+                   "%r, %d records" % (header, len(records)))
+        self.check("no message", not d.windows("^Save / Vantry$"))
+        # Saved: the window closes at once.
+        close_window(d.display, wid)
+        self.check("the program ends on close", program.wait_exit() == 0)
+
+    def scenario_save_credential_rules(self, program):
+        """The login password typed as the edit password: refused, nothing written."""
+        d = self.desktop
+        wid = self.edit_level(program)
+        before = program.files()
+        self.type_cell(wid, 3, 6, LOGIN)  # the edit password of the "LoginPassword" row
+        self.press(wid, "Save")
+        box = d.window("^Save / Vantry$", timeout=5)
+        shown = d.message_text(box)
+        self.check("the rule named", shown == "ログインパスワードと編集パスワードが同じです。\n異なるパスワードを設定してください。",
+                   repr(shown))
+        d.key("Return")
+        wait_for("the message to close", lambda: not d.windows("^Save / Vantry$"), timeout=5)
+        self.check("nothing written", program.files() == before)
+        # Display drops the change, so the window closes without a question.
+        self.press(wid, "Display")
+        close_window(d.display, wid)
+        self.check("the program ends on close", program.wait_exit() == 0)
+
+    def scenario_close_asks(self, program):
+        """A changed value and a close: Cancel keeps the window, Save writes."""
+        d = self.desktop
+        wid = self.edit_level(program)
+        self.type_cell(wid, 1, 1, "bob@example.org")
+        close_window(d.display, wid)
+        box = d.window("^Save / Vantry$", timeout=5)
+        shown = d.message_text(box)
+        self.check("the question", shown == "The grid holds changes that are not saved.\nSave them before closing?",
+                   repr(shown))
+        d.key("Escape")
+        wait_for("the question to close", lambda: not d.windows("^Save / Vantry$"), timeout=5)
+        self.check("Cancel keeps the window", program.running() and d.windows(MAIN_TITLE) == [wid])
+        close_window(d.display, wid)
+        d.window("^Save / Vantry$", timeout=5)
+        d.key("Return")  # Save, the default
+        self.check("Save, then the program ends", program.wait_exit() == 0)
+        self.check("the archive was written", os.path.exists(program.path("Vantry1.csv")))
+        wid = self.open_main(program)
+        self.unlock(wid)
+        d.set_clipboard("-")
+        d.click(wid, *self.cell(1, 1))
+        self.check("the saved value after a restart",
+                   wait_for("the copy", lambda: d.clipboard() == "bob@example.org", timeout=5))
+        close_window(d.display, wid)
+        program.wait_exit()
+
+    def scenario_create_write_error(self, program):
+        """The new vault cannot be written: the dialog stays with what was
+        typed, and Save works once the folder is writable again."""
+        d = self.desktop
+        nobody = 65534
+        for path in (program.folder, program.runtime_dir, program.path("Vantry"), program.path("libQuenta.so")):
+            os.chown(path, nobody, nobody)
+        os.chmod(program.folder, 0o500)
+        try:
+            program.start(user=nobody)
+            wid = d.window("^Create Vantry$")
+            d.focus(wid)
+            time.sleep(0.3)
+            d.key("Return", "ctrl+a")  # on to the column count
+            d.type("4")
+            d.key("Return")
+            d.type(LOGIN)
+            d.key("Return")
+            d.type(EDIT)
+            d.key("Return")
+            d.type(HINT)
+            save = (px(5760 + 150 + 1335 // 2), px(690 + 150 + 495 // 2))
+            d.click(wid, *save)
+            box = d.window("^Error$", timeout=5)
+            shown = d.message_text(box)
+            self.check("the can-not-open message", shown == "   Can not open Vantry.csv !    ", repr(shown))
+            d.key("Return")
+            wait_for("the message to close", lambda: not d.windows("^Error$"), timeout=5)
+            self.check("the dialog stays open", program.running() and d.windows("^Create Vantry$") == [wid])
+        finally:
+            os.chmod(program.folder, 0o700)
+        d.click(wid, *save)
+        self.check("the program ends after Save", program.wait_exit() == 0)
+        header, records = self.records(program)
+        self.check("the vault as typed", header == b"7x4,User Name,Login,Confirm,Kouza No" and len(records) == 7,
+                   repr(header))
+        wid = self.open_main(program)
+        self.unlock(wid)
+        d.set_clipboard("-")
+        d.click(wid, *self.cell(2, 6))  # the login password of the "LoginPassword" row
+        self.check("the typed login password stored",
+                   wait_for("the copy", lambda: d.clipboard() == LOGIN, timeout=5))
+        close_window(d.display, wid)
+        program.wait_exit()
+
     # --- start-up faults ---------------------------------------------------------------
     def expect_startup_message(self, program, caption, text, start_kwargs=None):
         d = self.desktop
@@ -407,6 +535,10 @@ def main():
         run.scenario("secrets", lambda program: scenario_secrets(run, program, LOGIN, EDIT))
         run.scenario("second-instance", run.scenario_second_instance)
         run.scenario("read-only-save", run.scenario_read_only_save)
+        run.scenario("save-keeps-rows", run.scenario_save_keeps_rows)
+        run.scenario("save-credential-rules", run.scenario_save_credential_rules)
+        run.scenario("close-asks", run.scenario_close_asks)
+        run.scenario("create-write-error", run.scenario_create_write_error)
         run.scenario("startup-faults", run.scenario_startup_faults, fresh=False)
         run.scenario("damaged-with-backup", run.scenario_damaged_with_backup)
     finally:

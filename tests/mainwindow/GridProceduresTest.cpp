@@ -55,7 +55,7 @@ class GridProceduresTest : public QObject {
   void clearRows();
   void collectGrid_data();
   void collectGrid();
-  void collectGridTakesAtMostAnArchive();
+  void collectGridRefusesMoreThanAnArchive();
 };
 
 void GridProceduresTest::fillMasksByDisplayLevel_data() {
@@ -272,44 +272,60 @@ const std::string kNoCredentials =
     "[LoginPassword]がありません。このまま保存終了すると、次回このファイルが開けなくなります。このまま保存しますか？";
 
 void GridProceduresTest::collectGrid_data() {
-  QTest::addColumn<QStringList>("names");  // item names of grid rows 1.., "" for none
+  QTest::addColumn<QStringList>("names");  // item names of grid rows 1..; "" none, "-" a wholly empty row
   QTest::addColumn<int>("answer");         // to the question, 0 when none is expected
   QTest::addColumn<int>("count");
-  QTest::newRow("credentials row present") << QStringList{"Bank", "LoginPassword", "Card", "Mail"} << 0 << 4;
-  QTest::newRow("stops at the first unnamed row")
-      << QStringList{"Bank", "LoginPassword", "", "Mail"} << 0 << 2;
-  QTest::newRow("no credentials row, OK") << QStringList{"Bank", "Card", "Mail", "Fuel"} << 1 << 4;
-  QTest::newRow("no credentials row, Cancel") << QStringList{"Bank", "Card", "Mail", "Fuel"} << 2 << -1;
+  QTest::addColumn<QString>("refusal");  // the message when Save is refused
+  const QString name = QStringLiteral("\r\nName it or remove it first.");
+  QTest::newRow("credentials row present") << QStringList{"Bank", "LoginPassword", "Card", "Mail"} << 0 << 4 << "";
+  QTest::newRow("rows below an unnamed row with values are not dropped: refused")
+      << QStringList{"Bank", "LoginPassword", "", "Mail"} << 0 << 0 << "Row 3 has no item name." + name;
+  QTest::newRow("first row unnamed with values: refused")
+      << QStringList{"", "LoginPassword", "Card", "Mail"} << 0 << 0 << "Row 1 has no item name." + name;
+  QTest::newRow("wholly empty rows are left out")
+      << QStringList{"-", "Bank", "-", "LoginPassword", "Mail", "-"} << 0 << 3 << "";
+  QTest::newRow("nothing but empty rows") << QStringList{"-", "-"} << 0 << 0
+                                          << "The grid holds no named row: there is nothing to save.";
+  QTest::newRow("no credentials row, OK") << QStringList{"Bank", "Card", "Mail", "Fuel"} << 1 << 4 << "";
+  QTest::newRow("no credentials row, Cancel") << QStringList{"Bank", "Card", "Mail", "Fuel"} << 2 << -1 << "";
   QTest::newRow("letter case is not the credentials row")
-      << QStringList{"Bank", "loginpassword", "Card", "Mail"} << 1 << 4;
-  QTest::newRow("credentials row below the unnamed row")
-      << QStringList{"Bank", "", "LoginPassword", "Mail"} << 1 << 1;
-  QTest::newRow("first row unnamed: nothing to collect, nothing asked")
-      << QStringList{"", "LoginPassword", "Card", "Mail"} << 0 << 0;
-  QTest::newRow("first row unnamed, no credentials row") << QStringList{"", "Bank", "Card", "Mail"} << 0 << 0;
+      << QStringList{"Bank", "loginpassword", "Card", "Mail"} << 1 << 4 << "";
+  QTest::newRow("unnamed row refused before the question") << QStringList{"Bank", "", "Card"} << 0 << 0
+                                                           << "Row 2 has no item name." + name;
 }
 
+// Each row r holds u<r>, p<r>, c<r>; the credentials row so holds a hint and
+// two passwords that differ.
 void GridProceduresTest::collectGrid() {
   QFETCH(QStringList, names);
   QFETCH(int, answer);
   QFETCH(int, count);
+  QFETCH(QString, refusal);
   TempFolder folder;
   ScriptedMessageBox box;
   if (answer != 0) box.Answer(answer);
   QVERIFY(WriteAndReadArchive(kTitles, kRows));
-  // Chain fields and rows past the list keep their texts.
   const auto before = Module1::VaultTable;
   VaSpread grid;
   grid.setMaxCols(3);
   grid.setMaxRows(static_cast<int>(names.size()));
+  std::vector<int> kept;  // grid rows that hold something
   for (int r = 1; r <= names.size(); ++r) {
+    if (names[r - 1] == QLatin1String("-")) continue;
+    kept.push_back(r);
     grid.SetText(0, r, names[r - 1]);
     grid.SetText(1, r, QStringLiteral("u%1").arg(r));
-    grid.SetText(3, r, QStringLiteral("c%1").arg(r));  // column 2 holds no text
+    grid.SetText(2, r, QStringLiteral("p%1").arg(r));
+    grid.SetText(3, r, QStringLiteral("c%1").arg(r));
   }
   QCOMPARE(CollectGrid(grid), int16_t(count));
 
-  if (answer == 0) {
+  if (!refusal.isEmpty()) {
+    QCOMPARE(box.Shown().size(), size_t(1));
+    QCOMPARE(QString::fromStdString(box.Shown()[0].text), refusal);
+    QCOMPARE(box.Shown()[0].style, runtime::kStyleCritical);
+    QCOMPARE(box.Shown()[0].caption, std::string("Save / Vantry"));
+  } else if (answer == 0) {
     QVERIFY(box.Shown().empty());
   } else {
     QCOMPARE(box.Shown().size(), size_t(1));
@@ -317,29 +333,26 @@ void GridProceduresTest::collectGrid() {
     QCOMPARE(box.Shown()[0].caption, std::string("Save / Vantry"));
     QCOMPARE(box.Shown()[0].style, runtime::kStyleCriticalOkCancel);
   }
-  const int collected = count == -1 ? static_cast<int>(names.size()) : count;
-  for (int i = 0; i < collected; ++i) {
-    const std::string r = std::to_string(i + 1);
-    QCOMPARE(Module1::VaultTable[i][0], names[i].toStdString());
-    QCOMPARE(Module1::VaultTable[i][1], "u" + r);
-    QCOMPARE(Module1::VaultTable[i][2], std::string());
-    QCOMPARE(Module1::VaultTable[i][3], "c" + r);
-    QCOMPARE(Module1::VaultTable[i][4], before[i][4]);
-  }
-  if (collected > 0) {
-    QCOMPARE(Module1::VaultTable[collected][0], std::string());
-    for (int f = 1; f < Module1::kTableFields; ++f) QCOMPARE(Module1::VaultTable[collected][f], before[collected][f]);
-    for (int i = collected + 1; i < Module1::kTableRows; ++i) QVERIFY(Module1::VaultTable[i] == before[i]);
+  if (count <= 0) {
+    QVERIFY(Module1::VaultTable == before);  // declined or refused: the table as it was
   } else {
-    QVERIFY(Module1::VaultTable == before);  // the next Display still shows the table
+    QCOMPARE(static_cast<int>(kept.size()), count);
+    for (int i = 0; i < count; ++i) {
+      const std::string r = std::to_string(kept[i]);
+      QCOMPARE(Module1::VaultTable[i][0], names[kept[i] - 1].toStdString());
+      QCOMPARE(Module1::VaultTable[i][1], "u" + r);
+      QCOMPARE(Module1::VaultTable[i][2], "p" + r);
+      QCOMPARE(Module1::VaultTable[i][3], "c" + r);
+    }
+    // Nothing of a row the archive no longer holds stays in the table.
+    for (int i = count; i < Module1::kTableRows; ++i) QVERIFY(Module1::VaultTable[i] == Module1::Row{});
   }
   QCOMPARE(Module1::RowCount, int16_t(kRows.size()));
 }
 
-// A grid of 100 named rows, as it could only be made by hand: the list ends
-// at 99 rows, what the reader takes back, and the table row after it is
-// cleared.
-void GridProceduresTest::collectGridTakesAtMostAnArchive() {
+// A grid of 100 named rows, as it could only be made by hand: more than the
+// reader takes back, so Save refuses it and the table stays.
+void GridProceduresTest::collectGridRefusesMoreThanAnArchive() {
   TempFolder folder;
   ScriptedMessageBox box;
   Module1::ColumnCount = 3;
@@ -347,12 +360,12 @@ void GridProceduresTest::collectGridTakesAtMostAnArchive() {
   grid.setMaxCols(3);
   grid.setMaxRows(100);
   for (int r = 1; r <= 100; ++r) grid.SetText(0, r, QStringLiteral("Row%1").arg(r));
-  grid.SetText(0, 50, QStringLiteral("LoginPassword"));
   Module1::VaultTable[99][0] = "left over";
-  QCOMPARE(CollectGrid(grid), int16_t(99));
-  QCOMPARE(Module1::VaultTable[98][0], std::string("Row99"));
-  QCOMPARE(Module1::VaultTable[99][0], std::string());
-  QVERIFY(box.Shown().empty());
+  const auto before = Module1::VaultTable;
+  QCOMPARE(CollectGrid(grid), int16_t(0));
+  QVERIFY(Module1::VaultTable == before);
+  QCOMPARE(box.Shown().size(), size_t(1));
+  QCOMPARE(box.Shown()[0].text, std::string("The table is larger than an archive can hold: at most 99 rows and 9 columns."));
 }
 
 QTEST_MAIN(GridProceduresTest)
