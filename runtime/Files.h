@@ -46,7 +46,7 @@ class LineReader {
  private:
   bool Fill();
   int fd_;
-  char buffer_[4096];
+  char buffer_[16384];
   size_t pos_ = 0, size_ = 0;
   bool end_ = false;
   int error_ = 0;
