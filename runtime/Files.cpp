@@ -13,18 +13,12 @@
 namespace runtime {
 namespace {
 
+int RenameAt2NoReplace(const char *from, const char *to) {
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
 int RenameNoReplace(const char *from, const char *to) {
-  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return -1;
-  // The file system cannot refuse a replacement itself: link, then unlink.
-  if (link(from, to) != 0) return -1;
-  if (unlink(from) != 0) {
-    const int saved = errno;
-    unlink(to);
-    errno = saved;
-    return -1;
-  }
-  return 0;
+  return RenameNoReplaceUsing(from, to, RenameAt2NoReplace, ::link);
 }
 
 int MakeTemp(char *pattern) { return mkstemp(pattern); }
@@ -40,6 +34,29 @@ const char *Kind(mode_t mode) {
 }
 
 }  // namespace
+
+int RenameNoReplaceUsing(const char *from, const char *to, int (*noReplace)(const char *, const char *),
+                         int (*makeLink)(const char *, const char *)) {
+  if (noReplace(from, to) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return -1;
+  // The file system cannot refuse a replacement itself: link, then unlink.
+  if (makeLink(from, to) == 0) {
+    if (unlink(from) == 0) return 0;
+    const int saved = errno;
+    unlink(to);
+    errno = saved;
+    return -1;
+  }
+  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK) return -1;
+  // Nor links (exFAT through FUSE): look, then rename. Only this program
+  // renames in the folder, one instance at a time.
+  struct stat st {};
+  if (lstat(to, &st) == 0) {
+    errno = EEXIST;
+    return -1;
+  }
+  return ::rename(from, to);
+}
 
 FileOps &Files() {
   static FileOps ops = kPosixOps;

@@ -21,6 +21,12 @@ struct FileOps {
 FileOps &Files();
 void ResetFiles();
 
+// The rename that never replaces, on any file system: noReplace (renameat2
+// with RENAME_NOREPLACE), else a link and an unlink, else a look and a
+// rename. Files().rename uses it; tests pass stand-ins for the first two.
+int RenameNoReplaceUsing(const char *from, const char *to, int (*noReplace)(const char *, const char *),
+                         int (*makeLink)(const char *, const char *));
+
 // The existence test: a regular file of that name (a bare name is looked up
 // in the working directory).
 bool FileExists(const std::string &path);
@@ -46,7 +52,7 @@ class LineReader {
  private:
   bool Fill();
   int fd_;
-  char buffer_[4096];
+  char buffer_[16384];
   size_t pos_ = 0, size_ = 0;
   bool end_ = false;
   int error_ = 0;

@@ -8,13 +8,21 @@
 int16_t ReadVault() {
   using namespace Module1;
   const std::string path = VaultPath();
-  // The read starts from the table as it is: what the file does not reach stays.
+  // The read starts from the table as it is: what the file does not reach
+  // stays. Swapped, not copied, in and out.
   auto image = std::make_unique<store::ArchiveImage>();
   image->rows = RowCount;
   image->columns = ColumnCount;
-  image->titles = ColumnTitles;
-  image->table = VaultTable;
+  image->titles.swap(ColumnTitles);
+  image->table.swap(VaultTable);
   const store::ArchiveCheck check = store::ReadArchive(path, *image);
+  const bool read = check.verdict == store::Verdict::kWhole || check.verdict == store::Verdict::kEmpty ||
+                    check.verdict == store::Verdict::kHeaderOnly;
+  if (!read) {
+    // As in place: the table may hold part of the file, and the program ends.
+    image->titles.swap(ColumnTitles);
+    image->table.swap(VaultTable);
+  }
   switch (check.verdict) {
     case store::Verdict::kCannotOpen:
       store::ShowCanNotOpen(path, check.reason);
@@ -33,8 +41,8 @@ int16_t ReadVault() {
   }
   RowCount = image->rows;
   ColumnCount = image->columns;
-  ColumnTitles = image->titles;
-  VaultTable = image->table;
+  ColumnTitles.swap(image->titles);
+  VaultTable.swap(image->table);
   LoadCredentials();
   VaultTable[0][ColumnCount + 1] = HintText;
   if (check.verdict != store::Verdict::kWhole) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <sys/socket.h>
@@ -28,6 +29,25 @@ TEST(FileOps, RenameNeverReplaces) {
   EXPECT_EQ(folder.Read("b"), "B");
   EXPECT_EQ(runtime::Files().rename(folder.File("a").c_str(), folder.File("c").c_str()), 0);
   EXPECT_EQ(folder.Read("c"), "A");
+}
+
+// File systems without the no-replace rename, and some without links too.
+TEST(FileOps, RenameNeverReplacesWithoutFileSystemSupport) {
+  using Op = int (*)(const char *, const char *);
+  const Op noFlag = [](const char *, const char *) { errno = EINVAL; return -1; };
+  const Op noLinks = [](const char *, const char *) { errno = EPERM; return -1; };
+  const Op links = [](const char *f, const char *t) { return ::link(f, t); };
+  for (const Op makeLink : {links, noLinks}) {
+    TempFolder folder;
+    folder.Write("a", "A");
+    folder.Write("b", "B");
+    EXPECT_NE(runtime::RenameNoReplaceUsing(folder.File("a").c_str(), folder.File("b").c_str(), noFlag, makeLink), 0);
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(folder.Read("b"), "B");
+    EXPECT_EQ(runtime::RenameNoReplaceUsing(folder.File("a").c_str(), folder.File("c").c_str(), noFlag, makeLink), 0);
+    EXPECT_EQ(folder.Read("c"), "A");
+    EXPECT_FALSE(folder.Has("a"));
+  }
 }
 
 // Only a regular file is opened; nothing else may block the reader or act.

@@ -35,7 +35,11 @@ class MainTest : public testing::Test {
 };
 
 TEST_F(MainTest, NoArchiveOpensTheCreationDialog) {
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(Main(Windows()));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Vantry: " + folder.File("Vantry.csv") +
+                ": no archive, the creation dialog opens: No such file or directory\n");
   EXPECT_EQ(dialogShown, 1);
   EXPECT_EQ(mainShown, 0);
   EXPECT_EQ(Module1::AppFolder, runtime::AppPath());
@@ -44,7 +48,10 @@ TEST_F(MainTest, NoArchiveOpensTheCreationDialog) {
 TEST_F(MainTest, ArchiveOnlyInWorkingDirectorySaysItCannotOpen) {
   ASSERT_FALSE(std::filesystem::exists(runtime::AppPath() + "/Vantry.csv"));
   folder.Write("Vantry.csv", "1x1,T\r\n");
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(Main(Windows()));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Vantry: " + runtime::AppPath() + "/Vantry.csv: cannot open: No such file or directory\n");
   EXPECT_EQ(mainShown + dialogShown, 0);
   ASSERT_EQ(box.Shown().size(), 1u);
   EXPECT_EQ(box.Shown()[0].text, "   Can not open Vantry.csv !    ");

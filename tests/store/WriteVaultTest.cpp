@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <iterator>
 #include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -304,6 +306,21 @@ TEST_F(WriteVaultTest, FaultsLeaveTheArchiveAndBackupsAlone) {
     EXPECT_NE(errors.find(f.said), std::string::npos) << f.what << ": " << errors;
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << f.what << ": " << errors;
   }
+}
+
+// A named pipe or folder in the archive's place is neither replaced nor read.
+TEST_F(WriteVaultTest, LeavesWhatIsNotARegularFileInTheArchivesPlace) {
+  ASSERT_EQ(mkfifo(folder.File("Vantry.csv").c_str(), 0600), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(WriteVault());
+  const std::string errors = testing::internal::GetCapturedStderr();
+  struct stat st {};
+  ASSERT_EQ(lstat(folder.File("Vantry.csv").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+  ASSERT_EQ(box.Shown().size(), 1u);
+  EXPECT_EQ(box.Shown()[0].text, "   Can not open Vantry.csv !    ");
+  EXPECT_NE(errors.find(": cannot save: "), std::string::npos) << errors;
 }
 
 // Leftovers of an interrupted save go once the archive reads; nothing else does.
