@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh run
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTRY_BENCH=OFF >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTRY_WERROR=ON -DVANTRY_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target Vantry Quenta
 cd build/bin
 exec ./Vantry

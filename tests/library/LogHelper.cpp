@@ -87,7 +87,11 @@ int main(int argc, char **argv) {
     } else if (f[0] == "hook" && f.size() == 2 && hook != nullptr) {
       char out[256];
       const int result = hook(f[1].c_str(), out, sizeof out);
-      answer += " " + std::to_string(result) + " " + out;
+      // Appended piece by piece: GCC 12 at -O3 misreads "literal" + temporary as overlapping copies.
+      answer += " ";
+      answer += std::to_string(result);
+      answer += " ";
+      answer += out;
     } else if (f[0] == "symbol" && f.size() == 2) {
       answer += dlsym(library, f[1].c_str()) != nullptr ? " 1" : " 0";
     } else {
