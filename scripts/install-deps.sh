@@ -6,7 +6,8 @@ set -euo pipefail
 what=${1:-test}
 packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-ipafont-gothic)
 if [ "$what" = test ]; then
-  packages+=(clang libclang-rt-dev libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip imagemagick x11-utils python3 util-linux)
+  packages+=(clang libclang-rt-dev libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip imagemagick x11-utils python3 util-linux
+    desktop-file-utils mmdebstrap)
 fi
 missing=()
 for p in "${packages[@]}"; do
