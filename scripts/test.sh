@@ -13,7 +13,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 if [ "${VANTRY_QUICK:-0}" != 1 ]; then
   echo "== sanitizer build (ASan + UBSan)"
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTRY_WERROR=ON -DVANTRY_SANITIZE=ON -DVANTRY_BENCH=OFF >/dev/null
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTRY_WERROR=ON -DVANTRY_TESTS=ON -DVANTRY_SANITIZE=ON -DVANTRY_BENCH=OFF >/dev/null
   cmake --build build-asan -j"$jobs"
   (cd build-asan && ctest --output-on-failure -j2 --label-exclude e2e)
 
@@ -30,6 +30,6 @@ if [ "${VANTRY_QUICK:-0}" != 1 ]; then
 fi
 
 echo "== release build and tests"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVANTRY_WERROR=ON >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVANTRY_WERROR=ON -DVANTRY_TESTS=ON -DVANTRY_BENCH=ON >/dev/null
 cmake --build build -j"$jobs"
 cd build && ctest --output-on-failure -j2
