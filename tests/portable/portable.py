@@ -167,11 +167,15 @@ def create_vault(d, machine):
 
 
 def main_label(d, start, stop, name):
+    """The pixels of the main window's first label; the window must carry our icon."""
     start()
     try:
         wid = d.window(MAIN_TITLE, timeout=30)
         d.focus(wid)
         time.sleep(0.5)
+        icon = subprocess.run(["xprop", "-id", str(wid), "-f", "_NET_WM_ICON", "32c", "_NET_WM_ICON"], env=d.env,
+                              capture_output=True, text=True).stdout
+        assert "= 256, 256, " in icon, "the main window carries no icon: " + icon[:200]
         return crop(d, wid, LABEL1, name)
     finally:
         stop()
@@ -222,7 +226,7 @@ def run(archive, artefacts):
             assert labels == reference, "the dialog's Japanese labels are drawn differently from IPA P Gothic"
 
         bundled = main_label(d, machine.start, machine.stop, "portable-main-window")
-        print("ok: second start opens the main window", flush=True)
+        print("ok: second start opens the main window, with our icon", flush=True)
         if host_has_font:
             reference = main_label(d, start_host, stop_host, "portable-main-window-host")
             assert bundled == reference, "the main window's label is drawn differently from IPA P Gothic"
