@@ -4,6 +4,12 @@
 # interface font (fonts/), found through $ORIGIN and qt.conf. CPack packs the
 # folder as Vantry-<version>-linux-x86_64.tar.gz with one top folder Vantry/.
 
+# The program keeps its archive beside itself, so it is installed as a folder
+# its owner can write to and carry, never spread over /usr/local.
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+  set(CMAKE_INSTALL_PREFIX ${CMAKE_SOURCE_DIR}/dist/Vantry CACHE PATH "The program folder" FORCE)
+endif()
+
 option(VANTRY_BUNDLE "Install the Qt libraries, xcb plugin and font beside the program" ON)
 
 set(pack ${CMAKE_SOURCE_DIR}/packaging)

@@ -198,6 +198,12 @@ def run(archive, artefacts):
             assert not links, "links in the archive: %s" % links
             tar.extractall(drive)
         folder = os.path.join(drive, "Vantry")
+        source_dir = os.path.abspath(os.path.join(HERE, "..", "..")).encode()
+        for name in ("Vantry", "libQuenta.so"):
+            with open(os.path.join(folder, name), "rb") as f:
+                data = f.read()
+            assert b".symtab\0" not in data and b".debug_info\0" not in data, name + " is not stripped"
+            assert source_dir not in data, name + " names the build machine's " + source_dir.decode()
         machine = Machine(d, drive)
 
         # The same folder on this machine, whose own IPA P Gothic draws the
