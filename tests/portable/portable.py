@@ -10,14 +10,16 @@ for a removable drive, and starts its launcher inside the root, from an
 unrelated working directory, under Xvfb, driven from outside with xdotool:
 the creation dialog opens, the vault is written beside the program, and a
 second start opens the main window, its labels drawn in the bundled font
-exactly as the machine's own IPA P Gothic draws them. Screenshots land in
-ARTEFACTS.
+exactly as the machine's own IPA P Gothic draws them (the reference runs on
+this machine, started through the folder's desktop entry). Screenshots land
+in ARTEFACTS.
 
 When the root cannot be built (no network) the test is skipped with a
 message, unless VANTRY_REQUIRE_PORTABLE=1 (CI), where that is a failure."""
 
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tarfile
@@ -41,6 +43,17 @@ LOGIN, EDIT, HINT = "portable-login", "portable-edit", "hint"
 MAIN_TITLE = "Ver 1\\.40"
 LABEL1 = (360, 75, 1335, 285)  # the main window's first label, twips: left, top, width, height
 DIALOG_LABELS = (0, 0, 2700, 2400)  # the creation dialog's column of Japanese labels, twips
+
+
+OPEN_ENTRY = """
+import ctypes, sys
+gio = ctypes.CDLL("libgio-2.0.so.0")
+gio.g_desktop_app_info_new_from_filename.restype = ctypes.c_void_p
+gio.g_desktop_app_info_new_from_filename.argtypes = [ctypes.c_char_p]
+gio.g_app_info_launch.argtypes = [ctypes.c_void_p] * 4
+info = gio.g_desktop_app_info_new_from_filename(sys.argv[1].encode())
+sys.exit(0 if info and gio.g_app_info_launch(info, None, None, None) else 1)
+"""
 
 
 class Skip(Exception):
@@ -182,6 +195,8 @@ def main_label(d, start, stop, name):
 
 
 def run(archive, artefacts):
+    if os.geteuid() != 0:
+        raise Skip("building and entering the root needs root")
     build_root()
     installed = root_packages()
     unwanted = [p for p in installed if "qt" in p.lower() or "ipafont" in p]
@@ -220,8 +235,20 @@ def run(archive, artefacts):
             host["p"].terminate()
             host["p"].wait(timeout=5)
 
+        # Opened through its desktop entry, as a file manager opens it (GIO,
+        # from the entry's file, so the entry finds its own folder).
+        def start_entry():
+            subprocess.run([sys.executable, "-c", OPEN_ENTRY, os.path.join(folder, "Vantry.desktop")], cwd="/",
+                           env=dict(d.env, XDG_RUNTIME_DIR=tempfile.mkdtemp()), check=True, timeout=10)
+
+        def stop_entry():
+            pid = int(d.xdotool("getwindowpid", d.window("^Create Vantry$")))
+            os.kill(pid, signal.SIGTERM)
+            wait_for("the program to end", lambda: not d.windows("^Create Vantry$"), timeout=5)
+
         if host_has_font:
-            reference = dialog_labels(d, start_host, stop_host, "portable-create-dialog-host")
+            reference = dialog_labels(d, start_entry, stop_entry, "portable-create-dialog-host")
+            print("ok: the desktop entry starts the program", flush=True)
             assert not os.path.exists(os.path.join(folder, "Vantry.csv")), "closing the dialog wrote a vault"
 
         labels = create_vault(d, machine)
