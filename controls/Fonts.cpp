@@ -1,5 +1,6 @@
 #include "controls/Fonts.h"
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace controls {
@@ -15,6 +16,11 @@ QFont UiFont(qreal pointSize, bool bold) {
   font.setPointSizeF(pointSize);
   font.setBold(bold);
   return font;
+}
+
+void AddFolderFont(const QString &folder) {
+  if (QFontDatabase::families().contains(QStringLiteral("IPAPGothic"))) return;
+  QFontDatabase::addApplicationFont(folder + QStringLiteral("/fonts/ipagp.ttf"));
 }
 
 }  // namespace controls

@@ -5,4 +5,6 @@
 
 namespace controls {
 QFont UiFont(qreal pointSize, bool bold = false);
+// The portable folder carries IPAPGothic in fonts/ for systems without it.
+void AddFolderFont(const QString &folder);
 }

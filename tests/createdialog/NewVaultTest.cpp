@@ -58,7 +58,7 @@ NewVault Vault(int rows, int columns, std::string login, std::string edit, std::
   v.login = std::move(login);
   v.edit = std::move(edit);
   v.hint = std::move(hint);
-  for (int c = 1; c <= columns; ++c) v.titles.push_back("T" + std::to_string(c));
+  for (int c = 1; c <= columns; ++c) v.titles.push_back(std::string("T").append(std::to_string(c)));
   return v;
 }
 

@@ -91,7 +91,11 @@ int main(int argc, char **argv) {
     } else if (f[0] == "hook" && f.size() == 2 && hook != nullptr) {
       char out[256];
       const int result = hook(f[1].c_str(), out, sizeof out);
-      answer += " " + std::to_string(result) + " " + out;
+      // Appended piece by piece: GCC 12 at -O3 misreads "literal" + temporary as overlapping copies.
+      answer += " ";
+      answer += std::to_string(result);
+      answer += " ";
+      answer += out;
     } else if (f[0] == "limit-file-size" && f.size() == 2) {
       signal(SIGXFSZ, SIG_IGN);
       const rlimit limit{static_cast<rlim_t>(std::strtoull(f[1].c_str(), nullptr, 10)),

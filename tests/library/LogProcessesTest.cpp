@@ -29,7 +29,7 @@ TEST(LogProcesses, FourWritersAtOnceEachRecordOnceNeverMixed) {
     writers.push_back(std::make_unique<Helper>(folder));
     writers.back()->Run(Tab({"hook", "state"}));  // loaded and attached
   }
-  for (int k = 0; k < kWriters; ++k) writers[k]->Send(Tab({"log", std::to_string(kEach), "P" + std::to_string(k)}));
+  for (int k = 0; k < kWriters; ++k) writers[k]->Send(Tab({"log", std::to_string(kEach), std::string("P").append(std::to_string(k))}));
   for (auto &w : writers) EXPECT_EQ(w->Answer(), "ok");
   for (auto &w : writers) {
     EXPECT_EQ(w->Finish(), 0);
@@ -60,7 +60,7 @@ TEST(LogProcesses, FourWritersAtOnceEachRecordOnceNeverMixed) {
     ASSERT_NE(open, std::string::npos) << record;
     const int k = rest[open + 4] - '0';
     const int i = std::stoi(rest.substr(open + 6));
-    ++seen["P" + std::to_string(k) + " " + std::to_string(i)];
+    ++seen[std::string("P").append(std::to_string(k)).append(" ").append(std::to_string(i))];
     EXPECT_EQ(i, lastOf[k] + 1) << "each writer's records stay in its order";
     lastOf[k] = i;
   }

@@ -180,7 +180,7 @@ void GridProceduresTest::fullTableStaysWithinItsBounds() {
   TempFolder folder;
   using namespace Module1;
   for (int r = 0; r < kTableRows; ++r)
-    for (int f = 0; f < kTableFields; ++f) VaultTable[r][f] = "r" + std::to_string(r) + "f" + std::to_string(f);
+    for (int f = 0; f < kTableFields; ++f) VaultTable[r][f] = std::string("r").append(std::to_string(r)).append("f").append(std::to_string(f));
   RowCount = 100;
   ColumnCount = static_cast<int16_t>(columns);
   DisplayLevel = 2;
