@@ -8,17 +8,11 @@
 
 #include "controls/SecretEdit.h"
 #include "runtime/Clipboard.h"
+#include "tests/support/ClipboardProbe.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-QClipboard *Board() { return QGuiApplication::clipboard(); }
-
-bool MarkedSecret() {
-  const QMimeData *data = Board()->mimeData(QClipboard::Clipboard);
-  return data != nullptr && data->data(QString::fromLatin1(runtime::kPasswordManagerHint)) == "secret";
-}
 
 // A box that counts the times its own handlers would hand a selection to
 // PRIMARY: a left-button release, and a key it takes that leaves a

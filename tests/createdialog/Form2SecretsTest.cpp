@@ -11,19 +11,13 @@
 
 #include "createdialog/Form2.h"
 #include "runtime/Clipboard.h"
+#include "tests/support/ClipboardProbe.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-QClipboard *Board() { return QGuiApplication::clipboard(); }
-
-bool MarkedSecret() {
-  const QMimeData *data = Board()->mimeData(QClipboard::Clipboard);
-  return data != nullptr && data->data(QString::fromLatin1(runtime::kPasswordManagerHint)) == "secret";
-}
 
 const QString kBefore = QStringLiteral("held before");
 const QString kPrimaryBefore = QStringLiteral("primary before");

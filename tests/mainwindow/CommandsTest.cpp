@@ -12,6 +12,7 @@
 
 #include "controls/ThreeD.h"
 #include "runtime/Clipboard.h"
+#include "tests/support/ClipboardProbe.h"
 #include "runtime/MessageBox.h"
 #include "tests/mainwindow/Session.h"
 
@@ -154,11 +155,6 @@ TableRows ReadBack() {
 }
 
 QString ClipboardText() { return QGuiApplication::clipboard()->text(); }
-
-bool ClipboardMarkedSecret() {
-  const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-  return data != nullptr && data->data(QString::fromLatin1(runtime::kPasswordManagerHint)) == "secret";
-}
 
 const QString kBefore = QStringLiteral("held before");
 
@@ -342,7 +338,7 @@ void CommandsTest::copyGivesStoredText() {
   QCOMPARE(ClipboardText(), kBefore);
   Click(form.SSCommand2);
   QCOMPARE(ClipboardText(), copied);
-  QVERIFY(ClipboardMarkedSecret());
+  QVERIFY(MarkedSecret());
   QCOMPARE(Module1::ActiveRow, row);
   QCOMPARE(Module1::ActiveColumn, col);
 }
@@ -387,7 +383,7 @@ void CommandsTest::copyWithoutTableRowLeavesClipboard() {
     Click(form.SSCommand2);
   }
   QCOMPARE(ClipboardText(), kBefore);
-  QVERIFY(!ClipboardMarkedSecret());
+  QVERIFY(!MarkedSecret());
 }
 
 void CommandsTest::closingAfterCopyEmptiesClipboard() {
@@ -397,7 +393,7 @@ void CommandsTest::closingAfterCopyEmptiesClipboard() {
   QCOMPARE(ClipboardText(), QStringLiteral("b4nk-pass"));
   QVERIFY(form.close());
   QVERIFY(ClipboardText().isEmpty());
-  QVERIFY(ClipboardMarkedSecret());  // the clearing too, for history tools
+  QVERIFY(MarkedSecret());  // the clearing too, for history tools
 }
 
 void CommandsTest::cellPickCopiesOnlyAtLevel0_data() {
@@ -430,7 +426,7 @@ void CommandsTest::cellPickCopiesOnlyAtLevel0() {
   form.Text1->setText(QStringLiteral("typed"));
   Pick(form, col, row);
   QCOMPARE(ClipboardText(), clipboard);
-  QCOMPARE(ClipboardMarkedSecret(), clipboard != kBefore);
+  QCOMPARE(MarkedSecret(), clipboard != kBefore);
   QCOMPARE(Module1::ActiveRow, row);
   QCOMPARE(Module1::ActiveColumn, col);
   QCOMPARE(form.Text1->text(), QStringLiteral("typed"));  // not in edit mode

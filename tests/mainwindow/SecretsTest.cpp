@@ -12,18 +12,12 @@
 
 #include "controls/ThreeD.h"
 #include "runtime/Clipboard.h"
+#include "tests/support/ClipboardProbe.h"
 #include "tests/mainwindow/Session.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-QClipboard *Board() { return QGuiApplication::clipboard(); }
-
-bool MarkedSecret() {
-  const QMimeData *data = Board()->mimeData(QClipboard::Clipboard);
-  return data != nullptr && data->data(QString::fromLatin1(runtime::kPasswordManagerHint)) == "secret";
-}
 
 const QString kBefore = QStringLiteral("held before");
 const QString kPrimaryBefore = QStringLiteral("primary before");

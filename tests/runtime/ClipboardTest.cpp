@@ -10,18 +10,12 @@
 #include <QTimer>
 
 #include "runtime/Clipboard.h"
+#include "tests/support/ClipboardProbe.h"
 #include "runtime/MessageBox.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-QClipboard *Board() { return QGuiApplication::clipboard(); }
-
-bool MarkedSecret() {
-  const QMimeData *data = Board()->mimeData(QClipboard::Clipboard);
-  return data != nullptr && data->data(QString::fromLatin1(runtime::kPasswordManagerHint)) == "secret";
-}
 
 }  // namespace
 

@@ -1,0 +1,15 @@
+// The clipboard as the widget tests read it back.
+#pragma once
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include "runtime/Clipboard.h"
+
+inline QClipboard *Board() { return QGuiApplication::clipboard(); }
+
+// True when the clipboard's data carries the password managers' secret mark.
+inline bool MarkedSecret() {
+  const QMimeData *data = Board()->mimeData(QClipboard::Clipboard);
+  return data != nullptr && data->data(QString::fromLatin1(runtime::kPasswordManagerHint)) == "secret";
+}
