@@ -440,6 +440,9 @@ class Run:
         self.check("the program ends without a crash", program.wait_exit() == 0)
         self.check("no main window", not d.windows(MAIN_TITLE))
         self.check("no file lost or changed", program.files() == before)
+        said = program.process.stdout.read()
+        self.check("one line on standard error names the archive's full path",
+                   "Vantry: " in said and program.path("Vantry.csv") in said, repr(said))
 
     def scenario_startup_faults(self, _):
         corrupted = "データファイルは壊れています"
@@ -471,6 +474,18 @@ class Run:
             self.expect_startup_message(program, "Read File / Vantry", "libQuenta.so")
         finally:
             program.remove()
+        # The silent ends: no window and no message box, but a line on standard error.
+        for what, content in (("an empty archive", b""), ("a header only", original[: original.index(b"\r\n") + 2])):
+            program = Program(self.desktop, self.bin)
+            try:
+                with open(program.path("Vantry.csv"), "wb") as f:
+                    f.write(content)
+                program.start()
+                self.check(what + ": the program ends", program.wait_exit() == 0)
+                said = program.process.stdout.read()
+                self.check(what + ": standard error names the archive", program.path("Vantry.csv") in said, repr(said))
+            finally:
+                program.remove()
 
     def scenario_damaged_with_backup(self, program):
         """A damaged archive beside an intact backup: the owner is offered the
