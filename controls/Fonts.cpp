@@ -19,7 +19,8 @@ QFont UiFont(qreal pointSize, bool bold) {
 }
 
 void AddFolderFont(const QString &folder) {
-  if (QFontDatabase::families().contains(QStringLiteral("IPAPGothic"))) return;
+  // hasFamily looks up that one family; families() would load every one.
+  if (QFontDatabase::hasFamily(QStringLiteral("IPAPGothic"))) return;
   QFontDatabase::addApplicationFont(folder + QStringLiteral("/fonts/ipagp.ttf"));
 }
 
