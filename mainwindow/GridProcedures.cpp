@@ -141,9 +141,7 @@ int16_t CollectGrid(controls::VaSpread &grid) {
   if (records.empty()) return refuse(grid_rules::kNothingToSave);
   for (const store::Record &record : records)
     if (record.fields[0].empty()) return refuse(grid_rules::UnnamedRow(record.row));
-  std::vector<std::string> titles(ColumnTitles.begin() + 1,
-                                  ColumnTitles.begin() + 1 + std::clamp<int>(ColumnCount, 0, kTableFields - 1));
-  if (const auto refusal = store::ArchiveRefusal(titles, HintText, records)) return refuse(*refusal);
+  if (const auto refusal = store::ArchiveRefusal(store::TableTitles(), HintText, records)) return refuse(*refusal);
   const store::Credentials credentials = store::CredentialsOf(records);
   if (credentials.found) {
     if (const auto refusal = store::CredentialsRefusal(credentials.login, credentials.edit, credentials.hint))

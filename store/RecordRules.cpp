@@ -87,11 +87,17 @@ std::optional<Refusal> ArchiveRefusal(const std::vector<std::string> &titles, co
   return std::nullopt;
 }
 
+std::vector<std::string> TableTitles() {
+  using namespace Module1;
+  const int columns = std::clamp<int>(ColumnCount, 0, kTableFields - 1);
+  return std::vector<std::string>(ColumnTitles.begin() + 1, ColumnTitles.begin() + 1 + columns);
+}
+
 std::optional<Refusal> TableRefusal() {
   using namespace Module1;
   if (RowCount < 0 || ColumnCount < 0 || RowCount > kMaxFileRows || ColumnCount > kMaxFileColumns)
     return ArchiveRefusal(std::vector<std::string>(kTableFields), HintText, {});
-  std::vector<std::string> titles(ColumnTitles.begin() + 1, ColumnTitles.begin() + 1 + ColumnCount);
+  const std::vector<std::string> titles = TableTitles();
   std::vector<Record> records;
   for (int r = 0; r < RowCount; ++r)
     records.push_back({r + 1, std::vector<std::string>(VaultTable[r].begin(), VaultTable[r].begin() + 1 + ColumnCount)});

@@ -74,6 +74,9 @@ Refusal HoldsSeparator(const std::string &where);
 std::optional<Refusal> ArchiveRefusal(const std::vector<std::string> &titles, const std::string &hint,
                                       const std::vector<Record> &records);
 
+// Titles 1 to ColumnCount of the shared table.
+std::vector<std::string> TableTitles();
+
 // ArchiveRefusal of the shared table as WriteVault would write it: rows 0
 // to RowCount - 1, titles 1 to ColumnCount, HintText.
 std::optional<Refusal> TableRefusal();

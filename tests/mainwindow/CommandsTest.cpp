@@ -156,6 +156,21 @@ TableRows ReadBack() {
 
 QString ClipboardText() { return QGuiApplication::clipboard()->text(); }
 
+// Presses Save, which must refuse with message and change nothing: not the
+// folder (as files holds it), not the table, not the grid.
+void ExpectSaveRefused(Session &session, Form1 &form, const QString &message,
+                       const std::map<std::string, std::string> &files, const decltype(Module1::VaultTable) &table) {
+  const QStringList texts = Texts(form);
+  Click(form.SSCommand4);
+  QCOMPARE(session.box.Shown().size(), size_t(1));
+  QCOMPARE(QString::fromStdString(session.box.Shown()[0].text), message);
+  QCOMPARE(session.box.Shown()[0].style, runtime::kStyleCritical);
+  QCOMPARE(session.box.Shown()[0].caption, std::string("Save / Vantry"));
+  QVERIFY(session.folder.Snapshot() == files);
+  QVERIFY(Module1::VaultTable == table);
+  QCOMPARE(Texts(form), texts);
+}
+
 const QString kBefore = QStringLiteral("held before");
 
 const std::string kNoCredentials =
@@ -562,15 +577,7 @@ void CommandsTest::saveNeverDropsANamedRow() {
   Run(form, steps);
   if (!typed.isEmpty()) {
     TypeIntoCell(form, 1, row, typed);
-    const QStringList texts = Texts(form);
-    Click(form.SSCommand4);
-    QCOMPARE(session.box.Shown().size(), size_t(1));
-    QCOMPARE(QString::fromStdString(session.box.Shown()[0].text), refusal);
-    QCOMPARE(session.box.Shown()[0].style, runtime::kStyleCritical);
-    QCOMPARE(session.box.Shown()[0].caption, std::string("Save / Vantry"));
-    QVERIFY(session.folder.Snapshot() == files);
-    QVERIFY(Module1::VaultTable == table);
-    QCOMPARE(Texts(form), texts);
+    ExpectSaveRefused(session, form, refusal, files, table);
     QCOMPARE(Module1::RowCount, int16_t(4));
     return;
   }
@@ -611,15 +618,7 @@ void CommandsTest::saveAppliesCredentialRules() {
   ToLevel(form, 2);
   Click(form.SSCommand3);
   form.vaSpread1->SetText(col, 2, value);
-  const QStringList texts = Texts(form);
-  Click(form.SSCommand4);
-  QCOMPARE(session.box.Shown().size(), size_t(1));
-  QCOMPARE(QString::fromStdString(session.box.Shown()[0].text), refusal);
-  QCOMPARE(session.box.Shown()[0].style, runtime::kStyleCritical);
-  QCOMPARE(session.box.Shown()[0].caption, std::string("Save / Vantry"));
-  QVERIFY(session.folder.Snapshot() == files);
-  QVERIFY(Module1::VaultTable == table);
-  QCOMPARE(Texts(form), texts);
+  ExpectSaveRefused(session, form, refusal, files, table);
 }
 
 // After rows were deleted and saved, a pick at level 0 copies only what the
@@ -790,16 +789,8 @@ void CommandsTest::saveRefusesWhatARecordCannotHold() {
   Click(form.SSCommand3);
   Run(form, steps);
   if (col >= 0) form.vaSpread1->SetText(col, row, value);
-  const QStringList texts = Texts(form);
-  Click(form.SSCommand4);
-  QCOMPARE(session.box.Shown().size(), size_t(1));
-  QCOMPARE(QString::fromStdString(session.box.Shown()[0].text), message);
-  QCOMPARE(session.box.Shown()[0].caption, std::string("Save / Vantry"));
-  QCOMPARE(session.box.Shown()[0].style, runtime::kStyleCritical);
-  QVERIFY(session.folder.Snapshot() == files);
-  QVERIFY(Module1::VaultTable == table);
+  ExpectSaveRefused(session, form, message, files, table);
   QCOMPARE(Module1::RowCount, int16_t(4));
-  QCOMPARE(Texts(form), texts);
 }
 
 void CommandsTest::saveWhileMaskedDoesNothing_data() {
