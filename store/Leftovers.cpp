@@ -10,13 +10,22 @@
 
 namespace store {
 
+namespace {
+const std::string kPrefix = ".Vantry-save-";
+const std::string kRetired = ".old";
+constexpr size_t kRandom = 6;  // the letters mkstemp puts for XXXXXX
+}  // namespace
+
+std::string TemporaryPattern(const std::string &folder) { return folder + "/" + kPrefix + "XXXXXX"; }
+
+std::string RetiredName(const std::string &temporary) { return temporary + kRetired; }
+
 bool IsLeftoverName(const std::string &name) {
-  static const std::string prefix = "Vantry.csv.";
-  constexpr size_t kRandom = 6;  // the letters mkstemp puts for XXXXXX
+  const std::string &prefix = kPrefix;
   if (name.compare(0, prefix.size(), prefix) != 0) return false;
   const std::string rest = name.substr(prefix.size());
-  if (rest.size() == kRandom + 4) {
-    if (rest.compare(kRandom, 4, ".old") != 0) return false;
+  if (rest.size() == kRandom + kRetired.size()) {
+    if (rest.compare(kRandom, kRetired.size(), kRetired) != 0) return false;
   } else if (rest.size() != kRandom) {
     return false;
   }
