@@ -8,6 +8,8 @@ namespace runtime {
 // kernel drops it when a process dies, so a crash never blocks the next start.
 bool PrevInstance();
 // The same for a given program folder; the first call in a process decides.
+// Only a lock held by another running instance answers true: where no lock
+// can be had at all, the program runs, with a line on standard error.
 bool PrevInstanceOf(const std::string &programFolder);
 
 // The folder that holds the locks: XDG_RUNTIME_DIR, or else "Vantry-<uid>" in
@@ -17,4 +19,7 @@ bool PrevInstanceOf(const std::string &programFolder);
 std::string InstanceLockFolder();
 // The lock file of a program folder within it (tests).
 std::string InstanceLockName(const std::string &programFolder);
+// Tests only: the call that takes the lock (flock); null restores it. The
+// program never calls it.
+void SetInstanceLockCallForTest(int (*call)(int fd, int operation));
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -224,3 +226,47 @@ TEST(PrevInstance, LinkAtTheLockNameIsNotFollowed) {
 }
 
 }  // namespace
+
+namespace {
+
+// The probe with taking the lock failing as errno `error`: its exit status
+// and what it wrote to standard error.
+std::pair<int, std::string> ProbeWithLockError(int error) {
+  int err[2];
+  if (pipe(err) != 0) return {-1, ""};
+  const std::string code = std::to_string(error);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(err[1], 2);
+    execl(INSTANCE_PROBE, INSTANCE_PROBE, "once", "/p", code.c_str(), nullptr);
+    _exit(99);
+  }
+  close(err[1]);
+  std::string said;
+  char buffer[512];
+  for (ssize_t n; (n = read(err[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<size_t>(n));
+  close(err[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, said};
+}
+
+}  // namespace
+
+// Only a lock held by another instance keeps a start out. Where the system
+// cannot give a lock at all, the program runs and says why.
+TEST(PrevInstance, ALockTheSystemCannotGiveKeepsNobodyOut) {
+  TempFolder runtimeDir;
+  Environment xdg("XDG_RUNTIME_DIR", runtimeDir.Path().c_str());
+  for (const int error : {ENOLCK, EINVAL, ENOSYS, EIO, EBADF}) {
+    const auto [status, said] = ProbeWithLockError(error);
+    EXPECT_EQ(status, 0) << strerror(error);
+    EXPECT_NE(said.find("no single-instance lock, starting anyway: " + std::string(strerror(error))),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find(runtimeDir.Path()), std::string::npos) << said;
+  }
+  const auto [status, said] = ProbeWithLockError(EWOULDBLOCK);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(said, "");
+}
