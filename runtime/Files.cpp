@@ -98,6 +98,14 @@ int OpenRegularFile(const std::string &path, std::string &why) {
 
 bool LineReader::Fill() {
   if (end_) return false;
+  if (fromMemory_) {
+    // All of it at once, the first time.
+    end_ = size_ != 0 || memory_.empty();
+    if (end_) return false;
+    pos_ = 0;
+    size_ = memory_.size();
+    return true;
+  }
   for (;;) {
     const ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
     if (n < 0 && errno == EINTR) continue;
@@ -122,7 +130,7 @@ LineReader::Result LineReader::Next(std::string &line, size_t limit) {
       break;
     }
     any = true;
-    const char *start = buffer_ + pos_;
+    const char *start = Data() + pos_;
     const void *lf = memchr(start, '\n', size_ - pos_);
     const size_t take = lf != nullptr ? static_cast<size_t>(static_cast<const char *>(lf) - start) : size_ - pos_;
     // One more than the limit, for the CR that may end the line.

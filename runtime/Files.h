@@ -3,6 +3,7 @@
 // the process part way.
 #pragma once
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 namespace runtime {
@@ -37,11 +38,13 @@ bool FileExists(const std::string &path);
 int OpenRegularFile(const std::string &path, std::string &why);
 
 // Reads lines ended by LF (a CR before it dropped) from a file, never holding
-// more than one line of at most `limit` characters.
+// more than one line of at most `limit` characters; or from bytes in memory,
+// by the same rules.
 class LineReader {
  public:
   enum Result { kLine, kEnd, kTooLong, kError };
   explicit LineReader(int fd) : fd_(fd) {}
+  explicit LineReader(std::string_view bytes) : memory_(bytes), fromMemory_(true) {}
   LineReader(const LineReader &) = delete;
   LineReader &operator=(const LineReader &) = delete;
 
@@ -51,7 +54,10 @@ class LineReader {
 
  private:
   bool Fill();
-  int fd_;
+  const char *Data() const { return fromMemory_ ? memory_.data() : buffer_; }
+  int fd_ = -1;
+  std::string_view memory_;
+  bool fromMemory_ = false;
   char buffer_[16384];
   size_t pos_ = 0, size_ = 0;
   bool end_ = false;

@@ -1,6 +1,7 @@
 #include "store/ArchiveReader.h"
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <unistd.h>
@@ -49,14 +50,13 @@ struct Fd {
 
 }  // namespace
 
-ArchiveCheck ReadArchive(const std::string &path, ArchiveImage &image) {
-  std::string why;
-  Fd file{runtime::OpenRegularFile(path, why)};
-  if (file.fd < 0) return {Verdict::kCannotOpen, why};
+namespace {
+
+// The archive's lines into image, and the verdict on them.
+ArchiveCheck ReadLines(runtime::LineReader &in, ArchiveImage &image) {
   if (!CipherAvailable()) return {Verdict::kLibraryMissing, CipherError()};
   image.table[0][0].clear();
 
-  runtime::LineReader in(file.fd);
   std::string header;
   switch (in.Next(header, kMaxHeaderLine)) {
     case runtime::LineReader::kError:
@@ -118,6 +118,27 @@ ArchiveCheck ReadArchive(const std::string &path, ArchiveImage &image) {
   }
   if (k == 0) return {Verdict::kHeaderOnly, "the file holds a header but no records"};
   return {Verdict::kWhole, std::string()};
+}
+
+}  // namespace
+
+ArchiveCheck ReadArchive(const std::string &path, ArchiveImage &image) {
+  std::string why;
+  Fd file{runtime::OpenRegularFile(path, why)};
+  if (file.fd < 0) return {Verdict::kCannotOpen, why};
+  runtime::LineReader in(file.fd);
+  ArchiveCheck check = ReadLines(in, image);
+  // What a later save compares the file with: all of it, as it was read.
+  if (check.verdict == Verdict::kWhole && !FingerprintOfFile(file.fd, image.fingerprint))
+    return {Verdict::kCannotOpen, runtime::SystemReason(errno)};
+  return check;
+}
+
+ArchiveCheck ReadArchiveText(std::string_view bytes, ArchiveImage &image) {
+  runtime::LineReader in(bytes);
+  ArchiveCheck check = ReadLines(in, image);
+  if (check.verdict == Verdict::kWhole) image.fingerprint = FingerprintOf(bytes);
+  return check;
 }
 
 ArchiveCheck CheckArchive(const std::string &path) {

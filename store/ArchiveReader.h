@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
+#include "store/ArchiveOnDisk.h"
 #include "store/Module1.h"
 
 namespace store {
@@ -17,6 +19,7 @@ struct ArchiveImage {
   std::array<std::string, Module1::kTableFields> titles;
   std::array<Module1::Row, Module1::kTableRows> table;
   int records = 0;  // record lines read, at most 99
+  Fingerprint fingerprint;  // of the whole file, once it read whole
 };
 
 enum class Verdict {
@@ -36,6 +39,9 @@ struct ArchiveCheck {
 // Reads the archive at path into image and judges it, in bounded memory and
 // time whatever the file holds.
 ArchiveCheck ReadArchive(const std::string &path, ArchiveImage &image);
+
+// The same for an archive's bytes in memory.
+ArchiveCheck ReadArchiveText(std::string_view bytes, ArchiveImage &image);
 
 // The verdict on a file alone, from an empty image.
 ArchiveCheck CheckArchive(const std::string &path);

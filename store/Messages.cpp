@@ -50,4 +50,13 @@ void ShowSaveFailed(const std::string &path, const std::string &why) {
   runtime::ErrorLine(path, "cannot save", why);
   runtime::MsgBox(kCanNotOpen, runtime::kStyleExclamationModal, kCaptionError);
 }
+bool AskSaveOverChanged(const std::string &path) {
+  const std::string text = path +
+                           "\r\nhas changed since Vantry read it or last saved it (another copy of Vantry, a sync "
+                           "tool, or a backup put back by hand).\r\n\r\nSave anyway? The file as it is now "
+                           "becomes the backup Vantry1.csv.";
+  if (runtime::MsgBox(text, runtime::kStyleQuestionOkCancel, kCaptionSave) == runtime::kAnswerOk) return true;
+  runtime::ErrorLine(path, "not saved", "the file changed since it was read, and the owner kept it");
+  return false;
+}
 }  // namespace store

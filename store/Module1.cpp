@@ -1,5 +1,7 @@
 #include "store/Module1.h"
 
+#include "store/ArchiveOnDisk.h"
+
 namespace Module1 {
 
 void Reset() {
@@ -12,6 +14,7 @@ void Reset() {
   EditPasswordText.clear();
   DisplayLevel = EditMode = SizeToggle = FailedTries = 0;
   ActiveRow = ActiveColumn = 0;
+  store::ForgetArchive();
 }
 
 }  // namespace Module1

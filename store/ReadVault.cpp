@@ -49,5 +49,6 @@ int16_t ReadVault() {
     store::ReportNothingToOpen(path, check.reason);
     return 0;
   }
+  store::RememberArchive(path, image->fingerprint);
   return static_cast<int16_t>(image->records);
 }

@@ -27,6 +27,10 @@ int SplitField(const std::string &line, std::string &field, int start);
 // was told; the result says which.
 bool WriteVault();
 
+// The text WriteVault writes for the table as it is: the header, then every
+// record scrambled. False, with why, for a table the archive cannot hold.
+bool ArchiveText(std::string &out, std::string &why);
+
 // Puts a copy of backup (1..3) in place of "Vantry.csv", which is kept under
 // the path keptAs; on failure nothing changed and the user was told.
 bool RestoreBackup(int backup, const std::string &keptAs);

@@ -9,6 +9,7 @@
 
 #include "runtime/ErrorLine.h"
 #include "runtime/Files.h"
+#include "store/ArchiveOnDisk.h"
 #include "store/RecordRules.h"
 #include "store/CipherLibrary.h"
 #include "store/Leftovers.h"
@@ -16,10 +17,7 @@
 #include "store/Module1.h"
 #include "store/Vault.h"
 
-namespace {
-
-// The whole archive text, or a refusal naming what cannot be stored.
-bool BuildArchive(std::string &out, std::string &why) {
+bool ArchiveText(std::string &out, std::string &why) {
   using namespace Module1;
   if (const auto refusal = store::TableRefusal()) {
     why = refusal->Text();
@@ -48,6 +46,8 @@ bool BuildArchive(std::string &out, std::string &why) {
   }
   return true;
 }
+
+namespace {
 
 // The steps of one save, each undone in reverse order when a later one fails.
 class Save {
@@ -90,7 +90,7 @@ bool Save::Undo() {
 // A new file beside the archive, filled and synced to disk.
 bool Save::WriteTemporary(const Filler &fill, std::string &name) {
   auto &files = runtime::Files();
-  name = VaultPath() + ".XXXXXX";
+  name = store::TemporaryPattern(folder_);
   std::vector<char> pattern(name.begin(), name.end());
   pattern.push_back('\0');
   const int fd = files.makeTemp(pattern.data());
@@ -178,7 +178,7 @@ bool Save::Run(const std::string &text) {
     return Undo();
 
   // The oldest backup is only set aside, and deleted once all went well.
-  const std::string retired = fresh + ".old";
+  const std::string retired = store::RetiredName(fresh);
   bool retiring = false;
   if (runtime::FileExists(p1)) {
     if (runtime::FileExists(p2)) {
@@ -245,15 +245,20 @@ bool WriteVault() {
     return false;
   }
   std::string text, why;
-  if (!BuildArchive(text, why)) {
+  if (!ArchiveText(text, why)) {
     store::ShowSaveRefused(path, why);
     return false;
   }
+  // The archive changed since it was read or saved: its bytes become the
+  // first backup only when the owner says so.
+  const store::OnDisk onDisk = store::ArchiveOnDisk(path);
+  if (onDisk == store::OnDisk::kChanged && !store::AskSaveOverChanged(path)) return false;
   Save save(Module1::AppFolder);
   if (!save.Run(text)) {
     store::ShowSaveFailed(path, save.why());
     return false;
   }
+  store::RememberArchive(path, store::FingerprintOf(text));
   // What an earlier save left behind is of no use once the new archive reads.
   store::RemoveLeftovers(Module1::AppFolder);
   return true;

@@ -212,6 +212,7 @@ class CommandsTest : public QObject {
   void closingWithUnsavedChanges_data();
   void closingWithUnsavedChanges();
   void closingWhenSaveIsRefusedStaysOpen();
+  void savingOverAnArchiveChangedOnDisk();
   void bytesThatAreNotUtf8SurviveASave_data();
   void bytesThatAreNotUtf8SurviveASave();
   void saveRefusesWhatARecordCannotHold_data();
@@ -972,6 +973,40 @@ void CommandsTest::gridStopsAt99Rows() {
   TableRows expected = archive;
   expected.insert(expected.begin(), {"Extra", "", "", ""});
   QCOMPARE(ReadBack(), expected);
+}
+
+// Another version put in the archive's place while the window was open:
+// Save asks first. Cancel, on closing too, keeps the window, the grid and
+// the file; OK keeps the other version as the first backup.
+void CommandsTest::savingOverAnArchiveChangedOnDisk() {
+  OPEN_SESSION(session);
+  Unlock(form);
+  ToLevel(form, 2);
+  Click(form.SSCommand3);
+  TypeIntoCell(form, 2, 1, QStringLiteral("changed"));
+  const std::string theirs = session.folder.Read("Vantry.csv") + "\r\n";
+  session.folder.Write("Vantry.csv", theirs);
+  const auto files = session.folder.Snapshot();
+  const QStringList texts = Texts(form);
+
+  session.box.Answer(runtime::kAnswerSave);
+  session.box.Answer(runtime::kAnswerCancel);
+  QVERIFY(!form.close());
+  QCOMPARE(session.box.Shown().size(), size_t(2));
+  QVERIFY(session.box.Shown()[1].text.find("becomes the backup Vantry1.csv") != std::string::npos);
+  QCOMPARE(session.box.Shown()[1].style, runtime::kStyleQuestionOkCancel);
+  QVERIFY(form.isVisible());
+  QVERIFY(session.folder.Snapshot() == files);
+  QCOMPARE(Texts(form), texts);
+  QVERIFY(form.HasUnsavedChanges());
+
+  session.box.Clear();
+  session.box.Answer(runtime::kAnswerOk);
+  Click(form.SSCommand4);
+  QCOMPARE(session.box.Shown().size(), size_t(1));
+  QCOMPARE(session.folder.Read("Vantry1.csv"), theirs);
+  QVERIFY(!form.HasUnsavedChanges());
+  QCOMPARE(ReadBack()[0][2], std::string("changed"));
 }
 
 QTEST_MAIN(CommandsTest)

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "runtime/Files.h"
+#include "runtime/MessageBox.h"
 #include "store/CipherLibrary.h"
 #include "store/Leftovers.h"
 #include "store/Module1.h"
@@ -323,18 +324,24 @@ TEST_F(WriteVaultTest, LeavesWhatIsNotARegularFileInTheArchivesPlace) {
   EXPECT_NE(errors.find(": cannot save: "), std::string::npos) << errors;
 }
 
-// Leftovers of an interrupted save go once the archive reads; nothing else does.
+// Leftovers of an interrupted save go once the archive reads; nothing else
+// does, the owner's own copies beside the archive least of all, whatever
+// they are called.
 TEST_F(WriteVaultTest, RemovesOnlyOurLeftovers) {
-  const std::vector<std::string> ours = {"Vantry.csv.a1B2c3", "Vantry.csv.Zz9Yy8.old"};
-  const std::vector<std::string> others = {"Vantry.csv.bak", "Vantry.csv.a1B2c", "Vantry.csv.a1B2c3.new",
-                                           "Vantry.csv.a-B2c3", "vantry.csv.a1B2c3", "Notes.txt"};
+  const std::vector<std::string> ours = {".Vantry-save-a1B2c3", ".Vantry-save-Zz9Yy8.old"};
+  const std::vector<std::string> others = {
+      // The owner's, some of the shape earlier versions used for their own.
+      "Vantry.csv.backup", "Vantry.csv.240115", "Vantry.csv.a1B2c3", "Vantry.csv.Zz9Yy8.old", "Vantry.csv.bak",
+      // Near our names, but not ours.
+      ".Vantry-save-a1B2c", ".Vantry-save-a1B2c3.new", ".Vantry-save-a-B2c3", "Vantry-save-a1B2c3",
+      ".vantry-save-a1B2c3", ".Vantry-save-a1B2c3.old.old", "Notes.txt"};
   for (const auto &name : ours) EXPECT_TRUE(store::IsLeftoverName(name)) << name;
   for (const auto &name : others) EXPECT_FALSE(store::IsLeftoverName(name)) << name;
 
   auto plant = [&](const TempFolder &f) {
     for (const auto &name : ours) f.Write(name, "leftover");
     for (const auto &name : others) f.Write(name, "keep");
-    ASSERT_EQ(symlink(f.File("Notes.txt").c_str(), f.File("Vantry.csv.L1nk00").c_str()), 0);
+    ASSERT_EQ(symlink(f.File("Notes.txt").c_str(), f.File(".Vantry-save-L1nk00").c_str()), 0);
   };
   auto named = [](const TempFolder &f) {
     std::set<std::string> names;
@@ -352,16 +359,16 @@ TEST_F(WriteVaultTest, RemovesOnlyOurLeftovers) {
   const auto after = named(folder);
   for (const auto &name : ours) EXPECT_EQ(after.count(name), 0u) << name;
   for (const auto &name : others) EXPECT_EQ(after.count(name), 1u) << name;
-  EXPECT_EQ(after.count("Vantry.csv.L1nk00"), 1u);
+  EXPECT_EQ(after.count(".Vantry-save-L1nk00"), 1u);
 }
 
 // Another user's files of that name are not ours to remove.
 TEST_F(WriteVaultTest, KeepsAnotherUsersLeftovers) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to make a file of another user";
-  folder.Write("Vantry.csv.Other1", "theirs");
-  ASSERT_EQ(chown(folder.File("Vantry.csv.Other1").c_str(), 65534, 65534), 0);
+  folder.Write(".Vantry-save-Other1", "theirs");
+  ASSERT_EQ(chown(folder.File(".Vantry-save-Other1").c_str(), 65534, 65534), 0);
   ASSERT_TRUE(WriteVault());
-  EXPECT_EQ(folder.Read("Vantry.csv.Other1"), "theirs");
+  EXPECT_EQ(folder.Read(".Vantry-save-Other1"), "theirs");
 }
 
 // A real read-only folder. Root writes anywhere, so as root the save runs
@@ -390,3 +397,79 @@ TEST_F(WriteVaultTest, ReadOnlyFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// What happens to "Vantry.csv" between the read and the save.
+struct Meanwhile {
+  const char *what;
+  void (*act)(TempFolder &folder, const std::string &read);
+  bool asks;
+};
+
+void PutBackAnother(TempFolder &f, const std::string &) { f.Write("Vantry.csv", f.Read("Vantry1.csv")); }
+void AppendAByte(TempFolder &f, const std::string &read) { f.Write("Vantry.csv", read + "\n"); }
+void SameBytesAnew(TempFolder &f, const std::string &read) {
+  std::filesystem::remove(f.File("Vantry.csv"));
+  f.Write("Vantry.csv", read);
+}
+void Removed(TempFolder &f, const std::string &) { std::filesystem::remove(f.File("Vantry.csv")); }
+void Nothing(TempFolder &, const std::string &) {}
+
+}  // namespace
+
+// A save overwrites only the archive this program read or last wrote: one
+// changed since (another copy of Vantry, a sync tool, a backup put back by
+// hand) becomes the first backup only when the owner says so.
+TEST_F(WriteVaultTest, AsksBeforeSavingOverAnArchiveThatChangedOnDisk) {
+  const Meanwhile cases[] = {
+      {"another version put back", PutBackAnother, true},
+      {"one byte more", AppendAByte, true},
+      {"the same bytes written anew", SameBytesAnew, false},
+      {"removed", Removed, false},
+      {"nothing", Nothing, false},
+  };
+  for (const Meanwhile &c : cases) {
+    for (const int answer : {runtime::kAnswerCancel, runtime::kAnswerOk}) {
+      SCOPED_TRACE(std::string(c.what) + (answer == runtime::kAnswerOk ? ", OK" : ", Cancel"));
+      TempFolder local;
+      Module1::AppFolder = local.Path();
+      FillTable({"Old", "LoginPassword"}, 3);
+      ASSERT_TRUE(WriteVault());
+      FillTable({"Bank", "LoginPassword"}, 3);
+      ASSERT_TRUE(WriteVault());
+      // A start reads it; then the file changes under the running program.
+      const std::string read = local.Read("Vantry.csv");
+      Module1::Reset();
+      Module1::AppFolder = local.Path();
+      ASSERT_EQ(ReadVault(), 2);
+      c.act(local, read);
+      const auto before = local.Snapshot();
+      box.Clear();
+      box.Answer(answer);
+      VaultTable[0][1] = "changed in the grid";
+      const bool saved = WriteVault();
+      if (!c.asks) {
+        EXPECT_TRUE(saved);
+        EXPECT_TRUE(box.Shown().empty());
+        continue;
+      }
+      ASSERT_EQ(box.Shown().size(), 1u);
+      EXPECT_EQ(box.Shown()[0].caption, "Save / Vantry");
+      EXPECT_EQ(box.Shown()[0].style, runtime::kStyleQuestionOkCancel);
+      EXPECT_NE(box.Shown()[0].text.find(local.File("Vantry.csv")), std::string::npos) << box.Shown()[0].text;
+      EXPECT_NE(box.Shown()[0].text.find("becomes the backup Vantry1.csv"), std::string::npos);
+      if (answer == runtime::kAnswerCancel) {
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(local.Snapshot(), before);
+        continue;
+      }
+      EXPECT_TRUE(saved);
+      EXPECT_EQ(local.Read("Vantry1.csv"), before.at("Vantry.csv"));
+      // Once saved, the new archive is what the program knows: no question.
+      box.Clear();
+      ASSERT_TRUE(WriteVault());
+      EXPECT_TRUE(box.Shown().empty());
+    }
+  }
+}
