@@ -1,45 +1,29 @@
-// Any bytes as "Vantry.csv": the reader must neither crash nor read out of bounds.
+// Any bytes as an archive, read from memory: the reader must neither crash
+// nor read out of bounds, and what it calls whole must fit the table.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <unistd.h>
+#include <memory>
+#include <string_view>
 
-#include "runtime/MessageBox.h"
+#include "store/ArchiveReader.h"
 #include "store/CipherLibrary.h"
-#include "store/Module1.h"
-#include "store/Vault.h"
-
-namespace {
-std::string Folder() {
-  static std::string folder = [] {
-    char pattern[] = "/tmp/vantry-fuzz-XXXXXX";
-    const char *made = mkdtemp(pattern);
-    return std::string(made != nullptr ? made : "/tmp");
-  }();
-  return folder;
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   store::SetCipherLibraryPath(QUENTA_LIBRARY_PATH);
-  runtime::SetMessageBoxHandler([](const std::string &, int, const std::string &) { return 1; });
+  if (!store::CipherAvailable()) std::abort();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  const std::string path = Folder() + "/Vantry.csv";
-  FILE *f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return 0;
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
-  Module1::Reset();
-  Module1::AppFolder = Folder();
-  Module1::RowCount = 99;
-  Module1::ColumnCount = 9;
-  const int16_t n = ReadVault();
-  if (n < 0 || n > 99) std::abort();
-  if (Module1::RowCount < 0 || Module1::RowCount > 99 || Module1::ColumnCount < 0 || Module1::ColumnCount > 9)
-    if (n != 0) std::abort();
+  // As a start leaves the table before reading.
+  auto image = std::make_unique<store::ArchiveImage>();
+  image->rows = 99;
+  image->columns = 9;
+  const auto check =
+      store::ReadArchiveText(std::string_view(reinterpret_cast<const char *>(data), size), *image);
+  if (image->records < 0 || image->records > 99) std::abort();
+  if (check.verdict == store::Verdict::kWhole &&
+      (image->rows < 1 || image->rows > 99 || image->columns < 0 || image->columns > 9 || image->records < 1))
+    std::abort();
   return 0;
 }

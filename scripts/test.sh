@@ -21,7 +21,7 @@ if [ "${VANTRY_QUICK:-0}" != 1 ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTRY_WERROR=ON \
     -DVANTRY_FUZZ=ON -DVANTRY_GUI=OFF >/dev/null
   cmake --build build-fuzz -j"$jobs"
-  for f in fuzz_read_vault fuzz_decoder; do
+  for f in fuzz_read_vault fuzz_round_trip fuzz_decoder; do
     mkdir -p "build-fuzz/corpus/$f"
     # The store's one line on standard error per rejected file is closed off;
     # the fuzzer's own report still reaches the log.
