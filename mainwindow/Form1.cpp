@@ -12,6 +12,7 @@
 #include <QProxyStyle>
 #include <QShortcut>
 #include <QTimer>
+#include <algorithm>
 #include <iterator>
 #include <vector>
 
@@ -641,9 +642,12 @@ void Form1::ShowKeptMasked() {
   const KeptState &k = *kept_;
   vaSpread1->setMaxCols(k.cols);
   vaSpread1->setMaxRows(k.rows);
-  for (int r = 0; r <= k.rows; ++r)
+  for (int r = 0; r <= k.rows; ++r) {
+    // As a fill does: a row that holds nothing stays empty.
+    const bool empty = std::all_of(k.cells[r].begin(), k.cells[r].end(), [](const QString &t) { return t.isEmpty(); });
     for (int c = 0; c <= k.cols; ++c)
-      vaSpread1->SetText(c, r, r == 0 || c == 0 ? k.cells[r][c] : QString::fromLatin1(kMask));
+      vaSpread1->SetText(c, r, r == 0 || c == 0 || empty ? k.cells[r][c] : QString::fromLatin1(kMask));
+  }
   vaSpread1->setRow(-1);
   vaSpread1->setCol(-1);
   vaSpread1->setLock(true);
