@@ -2,14 +2,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QScrollBar>
-#include <QSessionManager>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QScrollBar>
+#include <QSessionManager>
 #include <QShortcut>
 #include <QTimer>
 #include <algorithm>

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -206,6 +207,7 @@ class LockTest : public QObject {
   void cleanup() { auto_lock::SetIdleLockDelayForTest(0ms); }
 
   void idleRuleOnTimePoints();
+  void lockRequestsWhileArmedOnly();
   void locksAndGivesEverythingBack_data();
   void locksAndGivesEverythingBack();
   void severalSignalsLockOnce();
@@ -230,6 +232,25 @@ void LockTest::idleRuleOnTimePoints() {
   QCOMPARE(clock.Left(t0 + 8min, auto_lock::kIdleLockDelay), std::chrono::milliseconds(1min));
   QVERIFY(clock.Due(t0 + 9min, auto_lock::kIdleLockDelay));
   QCOMPARE(clock.Left(t0 + 10min, auto_lock::kIdleLockDelay), 0ms);
+}
+
+// Without the window: requests lock only while armed, and each arming once.
+void LockTest::lockRequestsWhileArmedOnly() {
+  auto_lock::AutoLock lock;
+  QSignalSpy locks(&lock, &auto_lock::AutoLock::lockNow);
+  lock.Request();
+  QCOMPARE(locks.count(), 0);  // the grid not in view
+  lock.Arm();
+  for (int i = 0; i < 3; ++i) lock.Request();
+  QCOMPARE(locks.count(), 1);
+  QVERIFY(!lock.armed());
+  lock.Arm();
+  lock.Disarm();
+  lock.Request();
+  QCOMPARE(locks.count(), 1);
+  lock.Arm();
+  lock.Request();
+  QCOMPARE(locks.count(), 2);
 }
 
 void LockTest::locksAndGivesEverythingBack_data() {
