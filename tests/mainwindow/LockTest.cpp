@@ -168,7 +168,8 @@ void ShowsNothingOfTheVault(Form1 &form, const QStringList &typed) {
 }
 
 // Answers our real message boxes as they come: "save" presses Save, "lock"
-// locks the vault while the box is open. The captions seen, in order.
+// locks the vault while the box is open, "signal" asks for a lock, then
+// presses OK. The captions seen, in order.
 class BoxWatch : public QObject {
  public:
   BoxWatch(Form1 &form, QStringList steps) : form_(form), steps_(std::move(steps)) {
@@ -184,10 +185,16 @@ class BoxWatch : public QObject {
     last_ = box;
     seen << box->windowTitle();
     const QString step = steps_.takeFirst();
-    if (step == QLatin1String("save"))
+    if (step == QLatin1String("save")) {
       box->button(QMessageBox::Save)->click();
-    else
+    } else if (step == QLatin1String("signal")) {  // while locked: the box stays for the owner
       form_.autoLock()->Request();
+      QCoreApplication::processEvents();
+      if (box->isVisible()) seen << QStringLiteral("still open");
+      box->button(QMessageBox::Ok)->click();
+    } else {
+      form_.autoLock()->Request();
+    }
   }
   Form1 &form_;
   QStringList steps_;
@@ -214,6 +221,7 @@ class LockTest : public QObject {
   void idleLocksOnlyWithTheGridInView();
   void lockClearsOurClipboardCopy();
   void wrongEntriesWhileLockedCountFromZero();
+  void aSignalWhileLockedLeavesTheHintOpen();
   void openBoxesCloseAsCancel_data();
   void openBoxesCloseAsCancel();
   void closingALockedWindowAsks_data();
@@ -385,6 +393,25 @@ void LockTest::wrongEntriesWhileLockedCountFromZero() {
   Enter(form, kEdit);
   QCOMPARE(State(form), before);
   QCOMPARE(Module1::FailedTries, int16_t(2));
+}
+
+// The hint answers a wrong entry at the locked window: a screen lock then
+// has nothing to lock and leaves it to the owner.
+void LockTest::aSignalWhileLockedLeavesTheHintOpen() {
+  OPEN_SESSION(session);
+  Run(form, kLevel2);
+  form.autoLock()->Request();
+  runtime::SetMessageBoxHandler({});
+  Enter(form, kWrong);
+  Enter(form, kWrong);
+  BoxWatch watch(form, {"signal"});
+  Enter(form, kWrong);
+  QCOMPARE(watch.seen, (QStringList{"Password Entry", "still open"}));
+  QVERIFY(form.locked());
+  Type(form, kLogin);
+  Type(form, kEdit);
+  QVERIFY(!form.locked());
+  QCOMPARE(Module1::DisplayLevel, int16_t(2));
 }
 
 void LockTest::openBoxesCloseAsCancel_data() {
