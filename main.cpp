@@ -5,10 +5,13 @@
 #include "createdialog/Form2.h"
 #include "mainwindow/Form1.h"
 #include "runtime/AppPath.h"
+#include "runtime/ProcessGuard.h"
 #include "store/Vault.h"
 
 int main(int argc, char **argv) {
+  runtime::ProtectProcess();
   QApplication app(argc, argv);
+  runtime::EndOnSignals();
   app.setWindowIcon(QIcon(QStringLiteral(":/Vantry.png")));
   controls::AddFolderFont(QString::fromStdString(runtime::AppPath()));
   if (!Main({ShowMainWindow, RunCreateDialog})) return 0;

@@ -429,6 +429,35 @@ void VaSpread::DiscardOpenEditor() {
   editor_ = nullptr;
 }
 
+bool VaSpread::OpenEditor(int &col, int &row, QString &text) const {
+  const auto *line = qobject_cast<const QLineEdit *>(editor_.data());
+  if (line == nullptr) return false;
+  col = editorCol_;
+  row = editorRow_;
+  text = line->text();
+  return true;
+}
+
+void VaSpread::EditCell(int col, int row, const QString &text) {
+  const QModelIndex index = model_->index(row - 1, col - 1);
+  if (!index.isValid() || !(model_->flags(index) & Qt::ItemIsEditable)) return;
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  edit(index);
+  if (auto *line = qobject_cast<QLineEdit *>(editor_.data())) line->setText(text);
+}
+
+void VaSpread::PlaceCursor(int col, int row) {
+  if (col >= 1 && row >= 1) {
+    const QModelIndex index = model_->index(row - 1, col - 1);
+    if (!index.isValid()) return;
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    activeCol_ = col;
+    activeRow_ = row;
+    return;
+  }
+  ShowHeaderPicked(col, row);
+}
+
 bool VaSpread::HandleHeaderMouse(Qt::Orientation orientation, QEvent *event) {
   auto *mouse = static_cast<QMouseEvent *>(event);
   if (mouse->button() != Qt::LeftButton) return false;
@@ -517,6 +546,11 @@ void VaSpread::keyPressEvent(QKeyEvent *event) {
 // A header (or the corner) becomes current. No data cell keeps the cursor,
 // so typing cannot go into a cell the user did not pick.
 void VaSpread::PickHeader(int col, int row) {
+  ShowHeaderPicked(col, row);
+  emit cellPicked(col, row);
+}
+
+void VaSpread::ShowHeaderPicked(int col, int row) {
   selectionModel()->clearCurrentIndex();
   if (row == 0 && col >= 1 && col <= model_->Cols()) {
     selectionModel()->select(model_->index(0, col - 1),
@@ -534,7 +568,6 @@ void VaSpread::PickHeader(int col, int row) {
   }
   activeCol_ = col;
   activeRow_ = row;
-  emit cellPicked(col, row);
 }
 
 // A data cell picked from the keyboard: the cursor moves there.

@@ -84,6 +84,16 @@ class VaSpread : public QTableView {
   void setProtect(bool on);
   bool protect() const { return protect_; }
 
+  // The open cell editor, if any: its cell and the text typed so far.
+  bool OpenEditor(int &col, int &row, QString &text) const;
+  // Closes the open editor and drops its text; the cell keeps what it held.
+  void DropEditor() { DiscardOpenEditor(); }
+  // Opens the editor of data cell (col, row) holding text, as if typed.
+  void EditCell(int col, int row, const QString &text);
+  // Puts the cursor on a cell or header as a pick would, without raising
+  // cellPicked.
+  void PlaceCursor(int col, int row);
+
  signals:
   // Single click on any cell, headers and corner included.
   void cellPicked(int col, int row);
@@ -114,6 +124,7 @@ class VaSpread : public QTableView {
   bool HandleHeaderMouse(Qt::Orientation orientation, QEvent *event);
   bool OnHeader() const { return activeRow_ == 0 || activeCol_ == 0; }
   void PickHeader(int col, int row);
+  void ShowHeaderPicked(int col, int row);
   void PickCell(int col, int row);
   bool HeaderKey(QKeyEvent *event);
   void PickIfMoved(const QModelIndex &before);

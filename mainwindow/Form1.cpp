@@ -8,9 +8,13 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QScrollBar>
+#include <QSessionManager>
 #include <QShortcut>
 #include <QTimer>
+#include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "controls/Accessibility.h"
 #include "controls/Colours.h"
@@ -19,13 +23,17 @@
 #include "controls/ThreeD.h"
 #include "controls/Twips.h"
 #include "controls/VaSpread.h"
+#include "mainwindow/AutoLock.h"
 #include "mainwindow/GridProcedures.h"
 #include "mainwindow/GridRules.h"
 #include "mainwindow/PasswordEntry.h"
 #include "runtime/Clipboard.h"
 #include "runtime/MessageBox.h"
+#include "runtime/ScreenLockWatch.h"
 #include "store/Module1.h"
 #include "store/Vault.h"
+
+using controls::SSCommand;
 
 namespace {
 
@@ -48,9 +56,31 @@ class StarStyle : public QProxyStyle {
 
 }  // namespace
 
-Form1::Form1(QWidget *parent) : QWidget(parent), starStyle_(new StarStyle) {
+// Everything the window held when it locked, so that nothing is lost.
+struct Form1::KeptState {
+  int rows = 0, cols = 0;
+  std::vector<QStringList> cells;  // rows 0..rows of columns 0..cols, headers included
+  bool editorOpen = false;
+  int editorCol = 0, editorRow = 0;
+  QString editorText;
+  int16_t displayLevel = 0, editMode = 0, sizeToggle = 0, failedTries = 0;
+  int32_t activeRow = 0, activeColumn = 0;
+  int cursorCol = 1, cursorRow = 1;
+  int hScroll = 0, vScroll = 0;
+  QString label, text, passwordChar;
+  struct Button {
+    bool enabled;
+    QColor colour;
+  };
+  std::vector<Button> buttons;
+  QString size;
+  QStringList contents;  // GridContents as it was
+  QPointer<QWidget> focus;
+};
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent), starStyle_(new StarStyle), autoLock_(new auto_lock::AutoLock(this)) {
   using controls::PlaceInTwips;
-  using controls::SSCommand;
   using controls::SSPanel;
   using controls::UiFont;
   setObjectName(QStringLiteral("Form1"));
@@ -136,6 +166,19 @@ Form1::Form1(QWidget *parent) : QWidget(parent), starStyle_(new StarStyle) {
   auto *relock = new QShortcut(kRelockKey, this);
   relock->setObjectName(QStringLiteral("Label1Shortcut"));
   connect(relock, &QShortcut::activated, this, &Form1::Label1_DblClick);
+
+  // Locking: idle, the screen locking, the machine going to sleep.
+  connect(autoLock_, &auto_lock::AutoLock::lockNow, this, &Form1::LockVault);
+  autoLock_->WatchInput();
+  auto *watch = new runtime::ScreenLockWatch(this);
+  connect(watch, &runtime::ScreenLockWatch::locking, autoLock_, &auto_lock::AutoLock::Request);
+
+  // A logout that lets us ask: unsaved changes get the close question first.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+    if (!HasUnsavedChanges() || !manager.allowsInteraction()) return;
+    if (!ConfirmEnd()) manager.cancel();
+    manager.release();
+  });
 
   Form_Load();
 }
@@ -223,6 +266,7 @@ void Form1::Form_Click() { setWindowState((windowState() & ~Qt::WindowActive) | 
 
 void Form1::Label1_DblClick() {
   using namespace Module1;
+  if (locked()) return;  // it would refill the grid from the table
   if (SizeToggle == 0) {
     FormSize(QStringLiteral("S"));
     SizeToggle = 1;
@@ -251,11 +295,17 @@ void Form1::Text1_KeyPress(int &keyAscii) {
       return;
     case Rule::Login:
       Text1->setText(QString());
+      if (locked()) ShowKeptMasked();
       SSPanel1->setVisible(true);
       SSPanel2->setVisible(true);
+      autoLock_->Arm();
       return;
     case Rule::Unlock:
       Text1->setText(QString());
+      if (locked()) {
+        RestoreKept();
+        return;
+      }
       FormSize(QStringLiteral("L"));
       SSCommand1->setEnabled(true);
       return;
@@ -321,6 +371,7 @@ void Form1::SSCommand1_Click() {
 
 // Copy: the current cell's stored text, masked or not.
 void Form1::SSCommand2_Click() {
+  if (locked()) return;  // the grid shown does not match the table's rows
   Module1::ActiveRow = vaSpread1->activeRow();
   Module1::ActiveColumn = vaSpread1->activeCol();
   CopyCellToClipboard();
@@ -368,12 +419,20 @@ void Form1::ShowItemName() {
 void Form1::SSCommand4_Click() { SaveChanges(); }
 
 bool Form1::SaveChanges() {
+  if (locked()) return SaveKept();
   if (!SaveGrid(*vaSpread1)) return false;
   savedContents_ = GridContents(*vaSpread1);
   return true;
 }
 
-bool Form1::HasUnsavedChanges() { return GridContents(*vaSpread1) != savedContents_; }
+bool Form1::HasUnsavedChanges() {
+  if (locked()) {
+    const KeptState &k = *kept_;
+    return k.contents != savedContents_ ||
+           (k.editorOpen && k.editorText != k.cells[k.editorRow][k.editorCol]);
+  }
+  return GridContents(*vaSpread1) != savedContents_;
+}
 
 // The grid's own row count governs Insert and Delete: after the
 // cell-activate event the two differ, and sizing the grid from RowCount would
@@ -403,6 +462,7 @@ void Form1::SSCommand6_Click() {
 
 void Form1::vaSpread1_CellPicked(int col, int row) {
   using namespace Module1;
+  if (locked()) return;  // ActiveRow and ActiveColumn come back with the rest
   ActiveRow = row;
   ActiveColumn = col;
   if (col == 0) {
@@ -422,6 +482,7 @@ void Form1::vaSpread1_CellPicked(int col, int row) {
 // unnamed row goes. RowCount waits for Save.
 void Form1::vaSpread1_CellActivated(int col, int row) {
   using namespace Module1;
+  if (locked()) return;
   ActiveRow = row;
   ActiveColumn = col;
   if (col != 0 || EditMode != 1) return;
@@ -470,16 +531,188 @@ void Form1::mouseReleaseEvent(QMouseEvent *event) {
 
 // Changes the owner made in the grid are not lost without a word.
 void Form1::closeEvent(QCloseEvent *event) {
-  if (HasUnsavedChanges()) {
-    const int answer = runtime::MsgBox(grid_rules::kUnsavedQuestion, runtime::kStyleSaveDiscardCancel,
-                                       grid_rules::kSaveCaption);
-    if (answer == runtime::kAnswerCancel || (answer == runtime::kAnswerSave && !SaveChanges())) {
-      event->ignore();
-      return;
-    }
+  if (!ConfirmEnd()) {
+    event->ignore();
+    return;
   }
   Form_Unload();
   event->accept();
+}
+
+bool Form1::ConfirmEnd() {
+  if (!HasUnsavedChanges()) return true;
+  const int answer =
+      runtime::MsgBox(grid_rules::kUnsavedQuestion, runtime::kStyleSaveDiscardCancel, grid_rules::kSaveCaption);
+  if (answer == runtime::kAnswerCancel) return false;
+  return answer != runtime::kAnswerSave || SaveChanges();
+}
+
+// A question open now is closed as by Cancel; its caller unwinds before the
+// window changes under it, so nothing is written or answered for the owner.
+void Form1::LockVault() {
+  runtime::ClearClipboardIfOurs();
+  runtime::ClearSelectionIfOurs();
+  runtime::CloseMessageBoxes();
+  FinishLock();
+}
+
+// Waits until no caller is inside a box of ours: a timer fires only once
+// the handler that showed the box has run to its end.
+void Form1::FinishLock() {
+  if (runtime::MessageBoxOpen()) {
+    runtime::CloseMessageBoxes();  // a caller may have shown another one
+    QTimer::singleShot(0, this, &Form1::FinishLock);
+    return;
+  }
+  if (!locked()) KeepState();
+  BlankWindow();
+}
+
+void Form1::KeepState() {
+  using namespace Module1;
+  auto k = std::make_unique<KeptState>();
+  k->editorOpen = vaSpread1->OpenEditor(k->editorCol, k->editorRow, k->editorText);
+  k->rows = vaSpread1->maxRows();
+  k->cols = vaSpread1->maxCols();
+  for (int r = 0; r <= k->rows; ++r) {
+    QStringList row;
+    for (int c = 0; c <= k->cols; ++c) {
+      QString text;
+      vaSpread1->GetText(c, r, text);
+      row << text;
+    }
+    k->cells.push_back(row);
+  }
+  k->contents = GridContents(*vaSpread1);
+  k->displayLevel = DisplayLevel;
+  k->editMode = EditMode;
+  k->sizeToggle = SizeToggle;
+  k->failedTries = FailedTries;
+  k->activeRow = ActiveRow;
+  k->activeColumn = ActiveColumn;
+  k->cursorCol = vaSpread1->activeCol();
+  k->cursorRow = vaSpread1->activeRow();
+  k->hScroll = vaSpread1->horizontalScrollBar()->value();
+  k->vScroll = vaSpread1->verticalScrollBar()->value();
+  k->label = Label1->text();
+  k->text = Text1->text();
+  k->passwordChar = passwordChar();
+  for (SSCommand *b : {SSCommand1, SSCommand2, SSCommand3, SSCommand4, SSCommand5, SSCommand6})
+    k->buttons.push_back({b->isEnabled(), b->backColor()});
+  k->size = outerTwips_.height() == 4320 ? QStringLiteral("L") : QStringLiteral("S");
+  k->focus = k->editorOpen ? static_cast<QWidget *>(vaSpread1) : QApplication::focusWidget();
+  kept_ = std::move(k);
+}
+
+// As a start shows it: small, only "Password" and its box; the grid empty,
+// not only hidden, so that no value, name or title is on screen or in the
+// accessibility tree.
+void Form1::BlankWindow() {
+  using namespace Module1;
+  autoLock_->Disarm();
+  vaSpread1->DropEditor();
+  SSPanel1->hide();
+  SSPanel2->hide();
+  vaSpread1->SetText(0, 0, QString());
+  vaSpread1->setMaxRows(0);
+  vaSpread1->setMaxCols(0);
+  vaSpread1->setRow(-1);
+  vaSpread1->setCol(-1);
+  vaSpread1->setProtect(true);
+  vaSpread1->setLock(true);
+  Label1->setText(QStringLiteral("Password"));
+  Text1->setText(QString());
+  SetPasswordChar(QStringLiteral("*"));
+  SSCommand1->setEnabled(false);
+  SSCommand1->setBackColor(controls::ButtonFace());
+  SSCommand2->setEnabled(true);
+  for (SSCommand *b : {SSCommand3, SSCommand4, SSCommand5, SSCommand6}) {
+    b->setEnabled(false);
+    b->setBackColor(controls::ButtonFace());
+  }
+  DisplayLevel = EditMode = SizeToggle = FailedTries = 0;
+  ActiveRow = ActiveColumn = 0;
+  FormSize(QStringLiteral("S"));
+  Text1->setFocus();
+}
+
+// After the login password: the kept grid as a start shows it, the item
+// names as they stand, every value masked, nothing editable.
+void Form1::ShowKeptMasked() {
+  const KeptState &k = *kept_;
+  vaSpread1->setMaxCols(k.cols);
+  vaSpread1->setMaxRows(k.rows);
+  for (int r = 0; r <= k.rows; ++r) {
+    // As a fill does: a row that holds nothing stays empty.
+    const bool empty = std::all_of(k.cells[r].begin(), k.cells[r].end(), [](const QString &t) { return t.isEmpty(); });
+    for (int c = 0; c <= k.cols; ++c)
+      vaSpread1->SetText(c, r, r == 0 || c == 0 || empty ? k.cells[r][c] : QString::fromLatin1(kMask));
+  }
+  vaSpread1->setRow(-1);
+  vaSpread1->setCol(-1);
+  vaSpread1->setLock(true);
+}
+
+// After the edit password: exactly as it was when the lock came.
+void Form1::RestoreKept() {
+  using namespace Module1;
+  const std::unique_ptr<KeptState> k = std::move(kept_);
+  DisplayLevel = k->displayLevel;
+  EditMode = k->editMode;
+  SizeToggle = k->sizeToggle;
+  FailedTries = k->failedTries;
+  ActiveRow = k->activeRow;
+  ActiveColumn = k->activeColumn;
+  vaSpread1->setMaxCols(k->cols);
+  vaSpread1->setMaxRows(k->rows);
+  for (int r = 0; r <= k->rows; ++r)
+    for (int c = 0; c <= k->cols; ++c) vaSpread1->SetText(c, r, k->cells[r][c]);
+  vaSpread1->setRow(-1);
+  vaSpread1->setCol(-1);
+  vaSpread1->setLock(EditMode == 0);
+  FormSize(k->size);
+  SSPanel1->setVisible(true);
+  SSPanel2->setVisible(true);
+  Label1->setText(k->label);
+  SetPasswordChar(k->passwordChar);
+  Text1->setText(k->text);
+  SSCommand *buttons[] = {SSCommand1, SSCommand2, SSCommand3, SSCommand4, SSCommand5, SSCommand6};
+  for (size_t i = 0; i < std::size(buttons); ++i) {
+    buttons[i]->setEnabled(k->buttons[i].enabled);
+    buttons[i]->setBackColor(k->buttons[i].colour);
+  }
+  vaSpread1->PlaceCursor(k->cursorCol, k->cursorRow);
+  vaSpread1->horizontalScrollBar()->setValue(k->hScroll);
+  vaSpread1->verticalScrollBar()->setValue(k->vScroll);
+  if (k->editorOpen) vaSpread1->EditCell(k->editorCol, k->editorRow, k->editorText);
+  else if (k->focus != nullptr) k->focus->setFocus();
+  autoLock_->Arm();
+}
+
+// Save from the close question while locked: the kept grid, in a sheet that
+// is never shown, as Save would write it from the window.
+bool Form1::SaveKept() {
+  using namespace Module1;
+  KeptState &k = *kept_;
+  controls::VaSpread sheet;
+  sheet.setMaxCols(k.cols);
+  sheet.setMaxRows(k.rows);
+  for (int r = 0; r <= k.rows; ++r)
+    for (int c = 0; c <= k.cols; ++c) sheet.SetText(c, r, k.cells[r][c]);
+  if (k.editorOpen) sheet.SetText(k.editorCol, k.editorRow, k.editorText);
+  const int16_t level = DisplayLevel;
+  DisplayLevel = k.displayLevel;
+  const bool saved = SaveGrid(sheet);
+  DisplayLevel = level;
+  if (!saved) return false;
+  savedContents_ = GridContents(sheet);
+  k.contents = savedContents_;
+  k.editorOpen = false;
+  k.rows = sheet.maxRows();
+  k.cells.resize(k.rows + 1);
+  for (int r = 0; r <= k.rows; ++r)
+    for (int c = 0; c <= k.cols; ++c) sheet.GetText(c, r, k.cells[r][c]);
+  return true;
 }
 
 void ShowMainWindow() {

@@ -4,10 +4,15 @@
 #include <QSize>
 #include <QStringList>
 #include <QWidget>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
 class QProxyStyle;
+
+namespace auto_lock {
+class AutoLock;
+}
 
 namespace controls {
 class SSCommand;
@@ -61,8 +66,21 @@ class Form1 : public QWidget {
   // Save, and what the grid then holds counts as saved; false when nothing
   // was written.
   bool SaveChanges();
-  // Whether the grid differs from what was last loaded, shown or saved.
+  // Whether the grid differs from what was last loaded, shown or saved
+  // (while locked: the grid as it was kept).
   bool HasUnsavedChanges();
+  // Asks the close question when unsaved changes would be lost; false when
+  // the owner cancelled or the save failed, so the end must not go on.
+  bool ConfirmEnd();
+
+  // Locks the open vault: every box of ours closed as by Cancel, our
+  // clipboard copy cleared, and the window as a start shows it, while the
+  // whole state is kept in memory. The login password then shows the grid
+  // masked, the edit password brings everything back as it was.
+  void LockVault();
+  bool locked() const { return kept_ != nullptr; }
+  // When the window locks itself: idle, screen lock, sleep.
+  auto_lock::AutoLock *autoLock() const { return autoLock_; }
 
  public slots:
   void Form_Load();
@@ -89,10 +107,19 @@ class Form1 : public QWidget {
 
  private:
   void ApplyClientSize();
+  struct KeptState;
+  void FinishLock();
+  void KeepState();
+  void BlankWindow();
+  void ShowKeptMasked();
+  void RestoreKept();
+  bool SaveKept();
 
   QProxyStyle *starStyle_;
   QSize outerTwips_;
   QStringList savedContents_;  // the grid as last filled or saved
+  auto_lock::AutoLock *autoLock_;
+  std::unique_ptr<KeptState> kept_;  // while locked: all the window held
 };
 
 // Creates the one main window if need be and shows it, modeless.

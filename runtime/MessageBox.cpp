@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QPointer>
 #include <QString>
+#include <vector>
 
 #include "runtime/Clipboard.h"
 
@@ -13,6 +15,12 @@ namespace {
 MessageBoxHandler &Handler() {
   static MessageBoxHandler handler;
   return handler;
+}
+
+// Our boxes now open, innermost last.
+std::vector<QPointer<QMessageBox>> &OpenBoxes() {
+  static std::vector<QPointer<QMessageBox>> boxes;
+  return boxes;
 }
 
 int ShowQtBox(const std::string &text, int style, const std::string &caption) {
@@ -49,7 +57,9 @@ int ShowQtBox(const std::string &text, int style, const std::string &caption) {
   QObject::connect(copy, &QShortcut::activated, &box, [&box] { SetClipboardSecret(box.text().toStdString()); });
   box.setWindowModality(Qt::ApplicationModal);
   if (style & 0x1000) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  OpenBoxes().push_back(&box);
   const int answer = box.exec();
+  std::erase(OpenBoxes(), QPointer<QMessageBox>(&box));
   switch (answer) {
     case QMessageBox::Ok: return kAnswerOk;
     case QMessageBox::Save: return kAnswerSave;
@@ -64,6 +74,28 @@ int MsgBox(const std::string &text, int style, const std::string &caption) {
   if (Handler()) return Handler()(text, style, caption);
   if (QApplication::instance() == nullptr) return kAnswerOk;  // no screen to ask on
   return ShowQtBox(text, style, caption);
+}
+
+int CloseMessageBoxes() {
+  int closed = 0;
+  // Innermost first: each box's caller unwinds in the order it was called.
+  const auto boxes = OpenBoxes();
+  for (auto it = boxes.rbegin(); it != boxes.rend(); ++it) {
+    QMessageBox *box = *it;
+    if (box == nullptr || !box->isVisible()) continue;
+    const bool hasCancel = box->button(QMessageBox::Cancel) != nullptr;
+    box->done(hasCancel ? QMessageBox::Cancel : QMessageBox::Ok);
+    ++closed;
+  }
+  return closed;
+}
+
+// Counted until exec() has returned, so a closed box whose caller has not
+// yet resumed is still open here.
+bool MessageBoxOpen() {
+  for (const QPointer<QMessageBox> &box : OpenBoxes())
+    if (box != nullptr) return true;
+  return false;
 }
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }

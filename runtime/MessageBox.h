@@ -26,6 +26,15 @@ using MessageBoxHandler =
 // Shows text (UTF-8; lines separated by "\r\n") and returns the answer.
 int MsgBox(const std::string &text, int style, const std::string &caption);
 
+// Closes every box of ours that is open as its Cancel button would, or its
+// only button where it has no Cancel, so no question is answered for the
+// owner: each MsgBox returns that answer once its caller's turn comes. The
+// number of boxes closed. Boxes answered by a test handler are not counted.
+int CloseMessageBoxes();
+
+// Whether a caller is still waiting in MsgBox for a box of ours, closed or not.
+bool MessageBoxOpen();
+
 // Replaces the box (tests); an empty handler restores the real one.
 void SetMessageBoxHandler(MessageBoxHandler handler);
 

@@ -7,7 +7,7 @@ what=${1:-test}
 packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-ipafont-gothic)
 if [ "$what" = test ]; then
   packages+=(clang libclang-rt-dev libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip imagemagick x11-utils python3 util-linux
-    locales dbus-daemon at-spi2-core python3-pyatspi desktop-file-utils mmdebstrap)
+    locales dbus-daemon dbus-bin at-spi2-core python3-pyatspi python3-gi desktop-file-utils mmdebstrap)
 fi
 missing=()
 for p in "${packages[@]}"; do
