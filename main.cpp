@@ -5,9 +5,11 @@
 #include "createdialog/Form2.h"
 #include "mainwindow/Form1.h"
 #include "runtime/AppPath.h"
+#include "runtime/DisplayPlatform.h"
 #include "store/Vault.h"
 
 int main(int argc, char **argv) {
+  runtime::ChooseDisplayPlatform();
   QApplication app(argc, argv);
   app.setWindowIcon(QIcon(QStringLiteral(":/Vantry.png")));
   controls::AddFolderFont(QString::fromStdString(runtime::AppPath()));

@@ -35,6 +35,9 @@ MIRROR = "deb http://deb.debian.org/debian bookworm main"
 # What every desktop has; the archive leaves exactly these out.
 PACKAGES = ["libx11-6", "libx11-xcb1", "libxcb1", "libxext6", "libxrender1", "libxcb-render0", "libxcb-shm0",
             "libgl1", "libegl1", "libopengl0", "fontconfig"]
+# A Japanese input method as Debian's desktops set it up, with the session
+# bus it runs on; none of it brings Qt.
+INPUT_METHOD = ["dbus", "ibus", "ibus-anthy"]
 STAMP = "vantry-root-packages"
 WORKDIR = "/srv/elsewhere"  # unrelated to the program's folder
 STICK = "/media/stick"
@@ -63,7 +66,7 @@ class Skip(Exception):
 def build_root():
     """The cached root, built when missing or made with another package list."""
     stamp = os.path.join(ROOT, STAMP)
-    wanted = " ".join(PACKAGES)
+    wanted = " ".join(PACKAGES + INPUT_METHOD)
     if os.path.exists(stamp) and open(stamp).read() == wanted:
         return
     if shutil.which("mmdebstrap") is None:
@@ -72,7 +75,9 @@ def build_root():
     shutil.rmtree(fresh, ignore_errors=True)
     print("building the Debian 12 root without Qt in %s (once per machine)" % ROOT, flush=True)
     started = time.monotonic()
-    r = subprocess.run(["mmdebstrap", "--quiet", "--variant=minbase", "--include=" + ",".join(PACKAGES),
+    r = subprocess.run(["mmdebstrap", "--quiet", "--variant=minbase", "--include=" + ",".join(PACKAGES + INPUT_METHOD),
+                        # the session bus and the input method find each other through it
+                        "--customize-hook=chroot \"$1\" dbus-uuidgen --ensure=/etc/machine-id",
                         "bookworm", fresh, MIRROR], stdin=subprocess.DEVNULL, capture_output=True, text=True,
                        timeout=1500)
     if r.returncode != 0:
