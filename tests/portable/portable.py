@@ -25,10 +25,12 @@ import sys
 import tarfile
 import tempfile
 import time
+import uuid
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-from desktop import Desktop, Timeout, px, wait_for  # noqa: E402
+from desktop import Desktop, Timeout, close_window, px, wait_for  # noqa: E402
+from e2e import GRID_LEFT, GRID_TOP, ROW_PX, TEXT1, button  # noqa: E402
 
 ROOT = os.environ.get("VANTRY_NOQT_ROOT", "/var/cache/vantry-noqt-root")
 MIRROR = "deb http://deb.debian.org/debian bookworm main"
@@ -39,6 +41,15 @@ PACKAGES = ["libx11-6", "libx11-xcb1", "libxcb1", "libxext6", "libxrender1", "li
 # bus it runs on; none of it brings Qt.
 INPUT_METHOD = ["dbus", "ibus", "ibus-anthy"]
 STAMP = "vantry-root-packages"
+IM_HOME = "/tmp/im-home"  # the input method's settings start afresh each run
+BUS = "unix:path=/tmp/run/bus"
+# What im-config sets on a Debian desktop with ibus.
+IM_ENV = ("HOME=" + IM_HOME, "DBUS_SESSION_BUS_ADDRESS=" + BUS, "QT_IM_MODULE=ibus", "XMODIFIERS=@im=ibus",
+          "GTK_IM_MODULE=ibus")
+# ibus-anthy starts in Latin input; Ctrl+J (its on/off key) switches to
+# hiragana and back. Romaji typed in hiragana input, committed with Return.
+ROMAJI, KANA = "ginkou", "ぎんこう"
+COLUMN_PX = 139  # a grid column: 15 average characters of the grid's font
 WORKDIR = "/srv/elsewhere"  # unrelated to the program's folder
 STICK = "/media/stick"
 
@@ -48,19 +59,79 @@ LABEL1 = (360, 75, 1335, 285)  # the main window's first label, twips: left, top
 DIALOG_LABELS = (0, 0, 2700, 2400)  # the creation dialog's column of Japanese labels, twips
 
 
-OPEN_ENTRY = """
-import ctypes, sys
-gio = ctypes.CDLL("libgio-2.0.so.0")
-gio.g_desktop_app_info_new_from_filename.restype = ctypes.c_void_p
-gio.g_desktop_app_info_new_from_filename.argtypes = [ctypes.c_char_p]
-gio.g_app_info_launch.argtypes = [ctypes.c_void_p] * 4
-info = gio.g_desktop_app_info_new_from_filename(sys.argv[1].encode())
-sys.exit(0 if info and gio.g_app_info_launch(info, None, None, None) else 1)
-"""
+# Another client of the input method, without Qt: the same keys must come
+# back as kana, and the engine must be back in Latin input afterwards.
+CONTROL = """
+import gi
+gi.require_version("IBus", "1.0")
+from gi.repository import GLib, IBus
+IBus.init()
+bus = IBus.Bus()
+assert bus.is_connected(), "no input method daemon"
+ic = bus.create_input_context("control")
+got = []
+ic.connect("commit-text", lambda _ic, text: got.append(text.get_text()))
+ic.set_capabilities(IBus.Capabilite.FOCUS | IBus.Capabilite.PREEDIT_TEXT)
+ic.focus_in()
+ic.set_engine("anthy")
+context = GLib.MainContext.default()
+def spin(seconds, until):
+    deadline = GLib.get_monotonic_time() + int(seconds * 1e6)
+    while not until() and GLib.get_monotonic_time() < deadline:
+        context.iteration(False)
+        GLib.usleep(10000)
+spin(10, lambda: ic.get_engine() is not None and ic.get_engine().get_name() == "anthy")
+def key(name, state=0):
+    return ic.process_key_event(IBus.keyval_from_name(name), 0, state)
+key("j", IBus.ModifierType.CONTROL_MASK)
+for c in "%s":
+    key(c)
+key("Return")
+spin(10, lambda: got)
+key("j", IBus.ModifierType.CONTROL_MASK)
+latin = not key("a")
+print(repr(("".join(got), latin)))
+""" % ROMAJI
 
 
 class Skip(Exception):
     pass
+
+
+class InputMethod:
+    """A session bus and ibus with Anthy inside the root, as a Japanese
+    desktop runs them beside the program."""
+
+    def __init__(self, machine):
+        self.machine = machine
+        self.process = self.machine.popen(
+            "dbus-daemon --session --fork --address=" + BUS + " --print-pid=1 >/tmp/run/bus.pid && "
+            "exec ibus-daemon --panel=disable --emoji-extension=disable --config=/usr/libexec/ibus-memconf",
+            IM_ENV)
+        address = os.path.join(ROOT, IM_HOME[1:], ".config/ibus/bus")
+        wait_for("the input method to start", lambda: os.path.isdir(address) and os.listdir(address), timeout=30)
+
+    def control(self):
+        with open(os.path.join(ROOT, "tmp/run/control.py"), "w") as f:
+            f.write(CONTROL)
+        out = self.machine.popen("exec python3 /tmp/run/control.py", IM_ENV).communicate(timeout=60)[0]
+        return out.strip().splitlines()[-1] if out.strip() else ""
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        # What the daemons started in the root (the bus, the engine, ibus's
+        # helpers): every process whose root is ours.
+        for pid in os.listdir("/proc"):
+            try:
+                if pid.isdigit() and os.readlink("/proc/%s/root" % pid) == ROOT:
+                    os.kill(int(pid), signal.SIGTERM)
+            except OSError:
+                pass
 
 
 def build_root():
@@ -76,8 +147,6 @@ def build_root():
     print("building the Debian 12 root without Qt in %s (once per machine)" % ROOT, flush=True)
     started = time.monotonic()
     r = subprocess.run(["mmdebstrap", "--quiet", "--variant=minbase", "--include=" + ",".join(PACKAGES + INPUT_METHOD),
-                        # the session bus and the input method find each other through it
-                        "--customize-hook=chroot \"$1\" dbus-uuidgen --ensure=/etc/machine-id",
                         "bookworm", fresh, MIRROR], stdin=subprocess.DEVNULL, capture_output=True, text=True,
                        timeout=1500)
     if r.returncode != 0:
@@ -104,20 +173,30 @@ class Machine:
         for d in ("tmp/.X11-unix", STICK[1:], WORKDIR[1:], "tmp/run"):
             os.makedirs(os.path.join(ROOT, d), exist_ok=True)
         os.chmod(os.path.join(ROOT, "tmp/run"), 0o700)
-        for stale in os.listdir(os.path.join(ROOT, "tmp/run")):
-            os.remove(os.path.join(ROOT, "tmp/run", stale))
+        for stale in ("tmp/run", IM_HOME[1:]):
+            shutil.rmtree(os.path.join(ROOT, stale), ignore_errors=True)
+            os.makedirs(os.path.join(ROOT, stale), mode=0o700)
+        # A booted machine has its id; the session bus and the input method
+        # name their sockets after it. mmdebstrap leaves the file empty.
+        machine_id = os.path.join(ROOT, "etc/machine-id")
+        if not open(machine_id).read().strip():
+            with open(machine_id, "w") as f:
+                f.write(uuid.uuid4().hex + "\n")
         self.process = None
 
-    def start(self):
-        # A private mount namespace: the mounts go away with the program.
+    def popen(self, command, env=()):
+        """command (shell) inside the root, in a private mount namespace: the
+        mounts go away with it."""
         script = ('mount --bind /dev "$R/dev" && mount -t proc proc "$R/proc" && '
                   'mount --bind /tmp/.X11-unix "$R/tmp/.X11-unix" && mount --bind "$S" "$R' + STICK + '" && '
                   'exec chroot "$R" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root LANG=C.UTF-8 '
-                  'XDG_RUNTIME_DIR=/tmp/run DISPLAY="$D" /bin/sh -c "cd ' + WORKDIR +
-                  ' && exec ' + STICK + '/Vantry/Vantry.sh"')
-        env = dict(os.environ, R=ROOT, S=self.drive, D=self.desktop.display)
-        self.process = subprocess.Popen(["unshare", "--mount", "--propagation", "private", "sh", "-c", script],
-                                        env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+                  'XDG_RUNTIME_DIR=/tmp/run DISPLAY="$D" ' + " ".join(env) + ' /bin/sh -c "$C"')
+        environ = dict(os.environ, R=ROOT, S=self.drive, D=self.desktop.display, C=command)
+        return subprocess.Popen(["unshare", "--mount", "--propagation", "private", "sh", "-c", script],
+                                env=environ, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+
+    def start(self, env=()):
+        self.process = self.popen("cd " + WORKDIR + " && exec " + STICK + "/Vantry/Vantry.sh", env)
         return self.process
 
     def output(self):
@@ -199,6 +278,111 @@ def main_label(d, start, stop, name):
         stop()
 
 
+def cell(col, row):
+    """Pixel centre of grid cell (col, row) of the main window; row 0 is the header row."""
+    return GRID_LEFT + 2 + COLUMN_PX * col + COLUMN_PX // 2, GRID_TOP + 2 + ROW_PX * row + ROW_PX // 2
+
+
+def kana(d):
+    """Romaji typed with real keys through the input method, committed."""
+    d.key("ctrl+j")
+    time.sleep(0.3)
+    d.type(ROMAJI)
+    time.sleep(0.3)
+    d.key("Return")  # the input method takes it: the text is committed, the focus stays
+    time.sleep(0.3)
+    d.key("ctrl+j")
+    time.sleep(0.3)
+
+
+def unscrambled(folder, line):
+    """One record line of the archive in plain, through the folder's own library."""
+    code = ("import ctypes, sys\n"
+            "lib = ctypes.CDLL(sys.argv[1])\n"
+            "buf = ctypes.create_string_buffer(1025)\n"
+            "lib.Modulate(buf, sys.argv[2].encode(), 1)\n"
+            "sys.stdout.buffer.write(buf.value)\n")
+    scratch = tempfile.mkdtemp()  # the library may write its settings where it runs
+    try:
+        return subprocess.run([sys.executable, "-c", code, os.path.join(folder, "libQuenta.so"), line.decode()],
+                              cwd=scratch, check=True, capture_output=True).stdout
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+def input_method_case(d, machine, folder):
+    """Japanese typed through ibus and Anthy into the creation dialog and a grid
+    cell reaches the archive."""
+    for name in os.listdir(folder):
+        if name.startswith("Vantry") and name.endswith(".csv"):
+            os.remove(os.path.join(folder, name))
+    im = InputMethod(machine)
+    try:
+        control = im.control()
+        assert control == repr((KANA, True)), "the input method itself does not work in the root: " + control
+        print("ok: control: ibus with Anthy turns %s into %s for a client without Qt" % (ROMAJI, KANA), flush=True)
+
+        # The creation dialog: the first column's title in Japanese.
+        proc = machine.start(IM_ENV)
+        try:
+            wid = d.window("^Create Vantry$", timeout=30)
+            d.focus(wid)
+            time.sleep(0.5)
+            d.key("Return", "Return")
+            d.type(LOGIN)
+            d.key("Return")
+            d.type(EDIT)
+            d.key("Return")
+            d.type(HINT)
+            d.key("Return")  # to the first column's title
+            d.key("End", "shift+Home", "BackSpace")
+            kana(d)
+            d.shot("portable-input-method-dialog")
+            d.click(wid, px(5760 + 150 + 1335 // 2), px(690 + 150 + 495 // 2))  # "Save"
+            assert proc.wait(timeout=15) == 0, "the program ended badly after Save"
+        finally:
+            machine.stop()
+        with open(os.path.join(folder, "Vantry.csv"), "rb") as f:
+            lines = f.read().split(b"\r\n")
+        header = lines[0].decode("utf-8", "replace")
+        assert header == "7x5,%s,Login,Confirm,Kouza No,Card Password" % KANA, \
+            "the dialog's title did not take Japanese: %r" % header
+        print("ok: romaji typed in the creation dialog saved as %s" % KANA, flush=True)
+
+        # A grid cell: the first row's first column.
+        machine.start(IM_ENV)
+        try:
+            wid = d.window(MAIN_TITLE, timeout=30)
+            d.focus(wid)
+            time.sleep(0.5)
+            for password in (LOGIN, EDIT):
+                d.click(wid, px(TEXT1[0]), px(TEXT1[1]))
+                d.type(password)
+                d.key("Return")
+                time.sleep(0.3)
+            for name in ("Display", "Display", "Edit"):
+                d.click(wid, *button(name))
+                time.sleep(0.3)
+            d.click(wid, *cell(1, 1), double=True)  # opens the cell's editor
+            time.sleep(0.3)
+            kana(d)
+            d.key("Return")  # ends the edit
+            time.sleep(0.3)
+            d.shot("portable-input-method-grid")
+            d.click(wid, *button("Save"))
+            wait_for("the save", lambda: os.path.exists(os.path.join(folder, "Vantry1.csv")), timeout=10)
+            close_window(d.display, wid)
+            assert machine.process.wait(timeout=15) == 0, "the program ended badly on close"
+        finally:
+            machine.stop()
+        with open(os.path.join(folder, "Vantry.csv"), "rb") as f:
+            first = unscrambled(folder, f.read().split(b"\r\n")[1]).decode("utf-8", "replace")
+        assert first.split(",")[:2] == ["New1", KANA], "the grid cell did not take Japanese: %r" % first
+        print("ok: romaji typed in a grid cell saved as %s" % KANA, flush=True)
+    finally:
+        im.stop()
+
+
 def run(archive, artefacts):
     if os.geteuid() != 0:
         raise Skip("building and entering the root needs root")
@@ -240,21 +424,33 @@ def run(archive, artefacts):
             host["p"].terminate()
             host["p"].wait(timeout=5)
 
-        # Opened through its desktop entry, as a file manager opens it (GIO,
-        # from the entry's file, so the entry finds its own folder).
-        def start_entry():
-            subprocess.run([sys.executable, "-c", OPEN_ENTRY, os.path.join(folder, "Vantry.desktop")], cwd="/",
-                           env=dict(d.env, XDG_RUNTIME_DIR=tempfile.mkdtemp()), check=True, timeout=10)
+        # Started through the menu entry its launcher installs, by the
+        # launchers desktops use, from an unrelated folder.
+        data_home = tempfile.mkdtemp(prefix="vantry-data-")
+        entry = subprocess.run([os.path.join(folder, "Vantry.sh"), "--install-desktop-entry"], cwd="/",
+                               env=dict(d.env, XDG_DATA_HOME=data_home), check=True, capture_output=True,
+                               text=True).stdout.strip()
+        assert entry.startswith(os.path.join(data_home, "applications") + "/"), "installed as " + entry
+        launched = []
+
+        def start_entry(launcher):
+            launched.append(subprocess.Popen(launcher + [entry], cwd="/", env=dict(d.env, XDG_RUNTIME_DIR=tempfile.mkdtemp()),
+                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
 
         def stop_entry():
             pid = int(d.xdotool("getwindowpid", d.window("^Create Vantry$")))
             os.kill(pid, signal.SIGTERM)
             wait_for("the program to end", lambda: not d.windows("^Create Vantry$"), timeout=5)
+            for p in launched:
+                p.wait(timeout=10)
 
-        if host_has_font:
-            reference = dialog_labels(d, start_entry, stop_entry, "portable-create-dialog-host")
-            print("ok: the desktop entry starts the program", flush=True)
-            assert not os.path.exists(os.path.join(folder, "Vantry.csv")), "closing the dialog wrote a vault"
+        reference = None
+        for launcher in (["gio", "launch"], ["dex"]):
+            labels = dialog_labels(d, lambda: start_entry(launcher), stop_entry, "portable-create-dialog-" + launcher[0])
+            print("ok: %s starts the installed menu entry from another folder" % " ".join(launcher), flush=True)
+            reference = reference or labels
+        assert not os.path.exists(os.path.join(folder, "Vantry.csv")), "closing the dialog wrote a vault"
+        shutil.rmtree(data_home, ignore_errors=True)
 
         labels = create_vault(d, machine)
         assert os.path.exists(os.path.join(folder, "Vantry.csv")), "no Vantry.csv beside the program"
@@ -262,6 +458,8 @@ def run(archive, artefacts):
         print("ok: creation dialog, vault written beside the program", flush=True)
         if host_has_font:
             assert labels == reference, "the dialog's Japanese labels are drawn differently from IPA P Gothic"
+
+        input_method_case(d, machine, folder)
 
         bundled = main_label(d, machine.start, machine.stop, "portable-main-window")
         print("ok: second start opens the main window, with our icon", flush=True)
