@@ -16,6 +16,7 @@ import traceback
 
 from desktop import Desktop, Program, close_window, px, wait_for
 from clipboard_hygiene import scenario_secrets
+from clipboard_managers import scenario_copyq
 
 LOGIN, EDIT, HINT = "open-sesame", "edit-me-2", "sesame street"
 MAIN_TITLE = "Ver 1\\.40"
@@ -548,6 +549,7 @@ def main():
         run.scenario("use", run.scenario_use)
         run.scenario("keyboard", run.scenario_keyboard)
         run.scenario("secrets", lambda program: scenario_secrets(run, program, LOGIN, EDIT))
+        run.scenario("clipboard-manager", lambda program: scenario_copyq(run, program, LOGIN, EDIT))
         run.scenario("second-instance", run.scenario_second_instance)
         run.scenario("read-only-save", run.scenario_read_only_save)
         run.scenario("save-keeps-rows", run.scenario_save_keeps_rows)
