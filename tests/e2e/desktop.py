@@ -147,8 +147,8 @@ class Program:
     def path(self, name):
         return os.path.join(self.folder, name)
 
-    def start(self, user=None):
-        env = dict(self.desktop.env, XDG_RUNTIME_DIR=self.runtime_dir)
+    def start(self, user=None, env=None):
+        env = dict(self.desktop.env, XDG_RUNTIME_DIR=self.runtime_dir, **(env or {}))
         args = [self.path("Vantry")]
         if user is not None:  # run as an ordinary user, for permission faults
             args = ["setpriv", "--reuid=%d" % user, "--regid=%d" % user, "--clear-groups"] + args
