@@ -410,6 +410,18 @@ def run(archive, artefacts):
             assert source_dir not in data, name + " names the build machine's " + source_dir.decode()
         machine = Machine(d, drive)
 
+        # Qt loads the input-method plugin the desktop names only when asked
+        # to: every plugin's libraries must be found in the folder or the root.
+        contexts = sorted(os.listdir(os.path.join(folder, "plugins", "platforminputcontexts")))
+        assert contexts == ["libcomposeplatforminputcontextplugin.so", "libfcitx5platforminputcontextplugin.so",
+                            "libibusplatforminputcontextplugin.so"], "input-method plugins: %s" % contexts
+        plugins = " ".join(STICK + "/Vantry/plugins/" + kind + "/" + name for kind in ("platforms", "platforminputcontexts")
+                           for name in os.listdir(os.path.join(folder, "plugins", kind)))
+        out = machine.popen('for p in %s; do echo "$p"; LD_LIBRARY_PATH=%s/Vantry/lib ldd "$p"; done' % (plugins, STICK)) \
+            .communicate(timeout=30)[0]
+        assert "not found" not in out and out.count(STICK + "/Vantry/plugins/") >= 4, "plugin libraries:\n" + out
+        print("ok: the display and input-method plugins find every library they need", flush=True)
+
         # The same folder on this machine, whose own IPA P Gothic draws the
         # labels: what the bundled font must draw inside the root.
         host_has_font = bool(subprocess.run(["fc-list", "IPAPGothic"], capture_output=True, text=True).stdout.strip())
