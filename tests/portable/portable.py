@@ -37,17 +37,14 @@ MIRROR = "deb http://deb.debian.org/debian bookworm main"
 # What every desktop has; the archive leaves exactly these out.
 PACKAGES = ["libx11-6", "libx11-xcb1", "libxcb1", "libxext6", "libxrender1", "libxcb-render0", "libxcb-shm0",
             "libgl1", "libegl1", "libopengl0", "fontconfig"]
-# A Japanese input method as Debian's desktops set it up, with the session
-# bus it runs on; none of it brings Qt.
-INPUT_METHOD = ["dbus", "ibus", "ibus-anthy"]
+# Japanese input methods as Debian's desktops set them up, with the session
+# bus they run on; none of it brings Qt. (fcitx5 runs Anthy here: Mozc's
+# server refuses to run as root, as the root's programs run.)
+INPUT_METHOD = ["dbus", "ibus", "ibus-anthy", "fcitx5", "fcitx5-anthy"]
 STAMP = "vantry-root-packages"
-IM_HOME = "/tmp/im-home"  # the input method's settings start afresh each run
+IM_HOME = "/tmp/im-home"  # the input method's settings start afresh each case
 BUS = "unix:path=/tmp/run/bus"
-# What im-config sets on a Debian desktop with ibus.
-IM_ENV = ("HOME=" + IM_HOME, "DBUS_SESSION_BUS_ADDRESS=" + BUS, "QT_IM_MODULE=ibus", "XMODIFIERS=@im=ibus",
-          "GTK_IM_MODULE=ibus")
-# ibus-anthy starts in Latin input; Ctrl+J (its on/off key) switches to
-# hiragana and back. Romaji typed in hiragana input, committed with Return.
+# Romaji typed in hiragana input, committed with Return.
 ROMAJI, KANA = "ginkou", "ぎんこう"
 COLUMN_PX = 139  # a grid column: 15 average characters of the grid's font
 WORKDIR = "/srv/elsewhere"  # unrelated to the program's folder
@@ -59,12 +56,22 @@ LABEL1 = (360, 75, 1335, 285)  # the main window's first label, twips: left, top
 DIALOG_LABELS = (0, 0, 2700, 2400)  # the creation dialog's column of Japanese labels, twips
 
 
-# Another client of the input method, without Qt: the same keys must come
-# back as kana, and the engine must be back in Latin input afterwards.
-CONTROL = """
+# Other clients of the input methods, without Qt: the same keys must come
+# back as kana, and the input method must be back in Latin input afterwards.
+# Each prints repr((committed text, Latin afterwards)).
+SPIN = """
+def spin(seconds, until):
+    deadline = GLib.get_monotonic_time() + int(seconds * 1e6)
+    while not until() and GLib.get_monotonic_time() < deadline:
+        GLib.MainContext.default().iteration(False)
+        GLib.usleep(10000)
+"""
+
+IBUS_CONTROL = """
 import gi
 gi.require_version("IBus", "1.0")
 from gi.repository import GLib, IBus
+""" + SPIN + """
 IBus.init()
 bus = IBus.Bus()
 assert bus.is_connected(), "no input method daemon"
@@ -74,12 +81,6 @@ ic.connect("commit-text", lambda _ic, text: got.append(text.get_text()))
 ic.set_capabilities(IBus.Capabilite.FOCUS | IBus.Capabilite.PREEDIT_TEXT)
 ic.focus_in()
 ic.set_engine("anthy")
-context = GLib.MainContext.default()
-def spin(seconds, until):
-    deadline = GLib.get_monotonic_time() + int(seconds * 1e6)
-    while not until() and GLib.get_monotonic_time() < deadline:
-        context.iteration(False)
-        GLib.usleep(10000)
 spin(10, lambda: ic.get_engine() is not None and ic.get_engine().get_name() == "anthy")
 def key(name, state=0):
     return ic.process_key_event(IBus.keyval_from_name(name), 0, state)
@@ -93,29 +94,112 @@ latin = not key("a")
 print(repr(("".join(got), latin)))
 """ % ROMAJI
 
+FCITX5_CONTROL = """
+from gi.repository import Gio, GLib
+""" + SPIN + """
+bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+def owned():
+    return bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+                         GLib.Variant("(s)", ("org.fcitx.Fcitx5",)), None, 0, 5000, None).unpack()[0]
+spin(30, owned)
+def call(path, interface, method, args=None):
+    return bus.call_sync("org.fcitx.Fcitx5", path, interface, method, args, None, 0, 10000, None)
+path = call("/org/freedesktop/portal/inputmethod", "org.fcitx.Fcitx.InputMethod1", "CreateInputContext",
+            GLib.Variant("(a(ss))", ([("program", "control")],))).unpack()[0]
+got = []
+bus.signal_subscribe("org.fcitx.Fcitx5", "org.fcitx.Fcitx.InputContext1", "CommitString", path, None, 0,
+                     lambda *a: got.append(a[5].unpack()[0]))
+ic = "org.fcitx.Fcitx.InputContext1"
+call(path, ic, "SetCapability", GLib.Variant("(t)", ((1 << 1) | (1 << 5),)))  # preedit, formatted preedit
+call(path, ic, "FocusIn")
+def key(keyval, state=0):
+    return call(path, ic, "ProcessKeyEvent", GLib.Variant("(uuubu)", (keyval, 0, state, False, 0))).unpack()[0]
+CONTROL = 1 << 2
+key(0x20, CONTROL)  # Ctrl+Space, the trigger
+spin(1, lambda: False)
+for c in "%s":
+    key(ord(c))
+key(0xff0d)  # Return
+spin(10, lambda: got)
+key(0x20, CONTROL)
+latin = not key(ord("a"))
+print(repr(("".join(got), latin)))
+""" % ROMAJI
+
+FCITX5_PROFILE = """[Groups/0]
+Name=Default
+Default Layout=us
+DefaultIM=anthy
+
+[Groups/0/Items/0]
+Name=keyboard-us
+Layout=
+
+[Groups/0/Items/1]
+Name=anthy
+Layout=
+
+[GroupOrder]
+0=Default
+"""
+
+
+class Kind:
+    """One input method: how it starts, what im-config sets for it, its
+    on/off key and its control."""
+
+    def __init__(self, name, module, daemon, toggle, control, files=()):
+        self.name, self.module, self.daemon, self.toggle = name, module, daemon, toggle
+        self.control, self.files = control, files
+        self.env = ("HOME=" + IM_HOME, "DBUS_SESSION_BUS_ADDRESS=" + BUS, "QT_IM_MODULE=" + module,
+                    "XMODIFIERS=@im=" + module, "GTK_IM_MODULE=" + module)
+
+
+# ibus-anthy starts in Latin input, Ctrl+J switches to hiragana and back;
+# fcitx5 starts on the keyboard layout, Ctrl+Space switches to Anthy, which
+# starts in hiragana, and back.
+IBUS = Kind("ibus with Anthy", "ibus",
+            "exec ibus-daemon --panel=disable --emoji-extension=disable --config=/usr/libexec/ibus-memconf",
+            "ctrl+j", IBUS_CONTROL)
+FCITX5 = Kind("fcitx5 with Anthy", "fcitx", "exec fcitx5", "ctrl+space", FCITX5_CONTROL,
+              ((".config/fcitx5/profile", FCITX5_PROFILE),))
+
 
 class Skip(Exception):
     pass
 
 
 class InputMethod:
-    """A session bus and ibus with Anthy inside the root, as a Japanese
+    """A session bus and an input method inside the root, as a Japanese
     desktop runs them beside the program."""
 
-    def __init__(self, machine):
-        self.machine = machine
+    def __init__(self, machine, kind):
+        self.machine, self.kind = machine, kind
+        home = os.path.join(ROOT, IM_HOME[1:])
+        shutil.rmtree(home, ignore_errors=True)
+        for name, text in kind.files:
+            os.makedirs(os.path.dirname(os.path.join(home, name)), exist_ok=True)
+            with open(os.path.join(home, name), "w") as f:
+                f.write(text)
+        os.makedirs(home, exist_ok=True)
+        bus = os.path.join(ROOT, "tmp/run/bus")
+        if os.path.exists(bus):
+            os.remove(bus)
         self.process = self.machine.popen(
-            "dbus-daemon --session --fork --address=" + BUS + " --print-pid=1 >/tmp/run/bus.pid && "
-            "exec ibus-daemon --panel=disable --emoji-extension=disable --config=/usr/libexec/ibus-memconf",
-            IM_ENV)
-        address = os.path.join(ROOT, IM_HOME[1:], ".config/ibus/bus")
-        wait_for("the input method to start", lambda: os.path.isdir(address) and os.listdir(address), timeout=30)
+            "dbus-daemon --session --fork --address=" + BUS + " --print-pid=1 >/tmp/run/bus.pid && " + kind.daemon,
+            kind.env)
 
     def control(self):
         with open(os.path.join(ROOT, "tmp/run/control.py"), "w") as f:
-            f.write(CONTROL)
-        out = self.machine.popen("exec python3 /tmp/run/control.py", IM_ENV).communicate(timeout=60)[0]
-        return out.strip().splitlines()[-1] if out.strip() else ""
+            f.write(self.kind.control)
+        # The control waits for the input method to start.
+        deadline = time.monotonic() + 30
+        while True:
+            out = self.machine.popen("exec python3 /tmp/run/control.py", self.kind.env).communicate(timeout=90)[0]
+            last = out.strip().splitlines()[-1] if out.strip() else ""
+            if last.startswith("(") or time.monotonic() > deadline:
+                return last or out
+            time.sleep(0.5)
 
     def stop(self):
         self.process.terminate()
@@ -124,7 +208,7 @@ class InputMethod:
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
-        # What the daemons started in the root (the bus, the engine, ibus's
+        # What the daemons started in the root (the bus, the engines, their
         # helpers): every process whose root is ours.
         for pid in os.listdir("/proc"):
             try:
@@ -132,6 +216,17 @@ class InputMethod:
                     os.kill(int(pid), signal.SIGTERM)
             except OSError:
                 pass
+        wait_for("the input method to end", lambda: not any(
+            pid.isdigit() and os.path.exists("/proc/" + pid) and self._in_root(pid) for pid in os.listdir("/proc")),
+            timeout=10)
+
+    @staticmethod
+    def _in_root(pid):
+        try:
+            return os.readlink("/proc/%s/root" % pid) == ROOT
+        except OSError:
+            return False
+
 
 
 def build_root():
@@ -283,15 +378,15 @@ def cell(col, row):
     return GRID_LEFT + 2 + COLUMN_PX * col + COLUMN_PX // 2, GRID_TOP + 2 + ROW_PX * row + ROW_PX // 2
 
 
-def kana(d):
+def kana(d, kind):
     """Romaji typed with real keys through the input method, committed."""
-    d.key("ctrl+j")
+    d.key(kind.toggle)
     time.sleep(0.3)
     d.type(ROMAJI)
     time.sleep(0.3)
     d.key("Return")  # the input method takes it: the text is committed, the focus stays
     time.sleep(0.3)
-    d.key("ctrl+j")
+    d.key(kind.toggle)
     time.sleep(0.3)
 
 
@@ -310,20 +405,20 @@ def unscrambled(folder, line):
         shutil.rmtree(scratch, ignore_errors=True)
 
 
-def input_method_case(d, machine, folder):
-    """Japanese typed through ibus and Anthy into the creation dialog and a grid
-    cell reaches the archive."""
+def input_method_case(d, machine, folder, kind):
+    """Japanese typed through the input method into the creation dialog and a
+    grid cell reaches the archive."""
     for name in os.listdir(folder):
         if name.startswith("Vantry") and name.endswith(".csv"):
             os.remove(os.path.join(folder, name))
-    im = InputMethod(machine)
+    im = InputMethod(machine, kind)
     try:
         control = im.control()
-        assert control == repr((KANA, True)), "the input method itself does not work in the root: " + control
-        print("ok: control: ibus with Anthy turns %s into %s for a client without Qt" % (ROMAJI, KANA), flush=True)
+        assert control == repr((KANA, True)), "%s itself does not work in the root: %s" % (kind.name, control)
+        print("ok: control: %s turns %s into %s for a client without Qt" % (kind.name, ROMAJI, KANA), flush=True)
 
         # The creation dialog: the first column's title in Japanese.
-        proc = machine.start(IM_ENV)
+        proc = machine.start(kind.env)
         try:
             wid = d.window("^Create Vantry$", timeout=30)
             d.focus(wid)
@@ -336,8 +431,8 @@ def input_method_case(d, machine, folder):
             d.type(HINT)
             d.key("Return")  # to the first column's title
             d.key("End", "shift+Home", "BackSpace")
-            kana(d)
-            d.shot("portable-input-method-dialog")
+            kana(d, kind)
+            d.shot("portable-%s-dialog" % kind.module)
             d.click(wid, px(5760 + 150 + 1335 // 2), px(690 + 150 + 495 // 2))  # "Save"
             assert proc.wait(timeout=15) == 0, "the program ended badly after Save"
         finally:
@@ -346,11 +441,11 @@ def input_method_case(d, machine, folder):
             lines = f.read().split(b"\r\n")
         header = lines[0].decode("utf-8", "replace")
         assert header == "7x5,%s,Login,Confirm,Kouza No,Card Password" % KANA, \
-            "the dialog's title did not take Japanese: %r" % header
-        print("ok: romaji typed in the creation dialog saved as %s" % KANA, flush=True)
+            "the dialog's title did not take Japanese through %s: %r" % (kind.name, header)
+        print("ok: %s: romaji typed in the creation dialog saved as %s" % (kind.name, KANA), flush=True)
 
         # A grid cell: the first row's first column.
-        machine.start(IM_ENV)
+        machine.start(kind.env)
         try:
             wid = d.window(MAIN_TITLE, timeout=30)
             d.focus(wid)
@@ -365,10 +460,10 @@ def input_method_case(d, machine, folder):
                 time.sleep(0.3)
             d.click(wid, *cell(1, 1), double=True)  # opens the cell's editor
             time.sleep(0.3)
-            kana(d)
+            kana(d, kind)
             d.key("Return")  # ends the edit
             time.sleep(0.3)
-            d.shot("portable-input-method-grid")
+            d.shot("portable-%s-grid" % kind.module)
             d.click(wid, *button("Save"))
             wait_for("the save", lambda: os.path.exists(os.path.join(folder, "Vantry1.csv")), timeout=10)
             close_window(d.display, wid)
@@ -377,8 +472,9 @@ def input_method_case(d, machine, folder):
             machine.stop()
         with open(os.path.join(folder, "Vantry.csv"), "rb") as f:
             first = unscrambled(folder, f.read().split(b"\r\n")[1]).decode("utf-8", "replace")
-        assert first.split(",")[:2] == ["New1", KANA], "the grid cell did not take Japanese: %r" % first
-        print("ok: romaji typed in a grid cell saved as %s" % KANA, flush=True)
+        assert first.split(",")[:2] == ["New1", KANA], \
+            "the grid cell did not take Japanese through %s: %r" % (kind.name, first)
+        print("ok: %s: romaji typed in a grid cell saved as %s" % (kind.name, KANA), flush=True)
     finally:
         im.stop()
 
@@ -471,7 +567,8 @@ def run(archive, artefacts):
         if host_has_font:
             assert labels == reference, "the dialog's Japanese labels are drawn differently from IPA P Gothic"
 
-        input_method_case(d, machine, folder)
+        for kind in (IBUS, FCITX5):
+            input_method_case(d, machine, folder, kind)
 
         bundled = main_label(d, machine.start, machine.stop, "portable-main-window")
         print("ok: second start opens the main window, with our icon", flush=True)
