@@ -1,6 +1,7 @@
-"""What a clipboard manager running beside the program keeps: CopyQ 6.4
-(Debian 12's), on the test's own display, with settings and history of its
-own under a session name of its own.
+"""What a clipboard manager running beside the program keeps.
+
+CopyQ 6.4 (Debian 12's), on the test's own display, with settings and history
+of its own under a session name of its own.
 
 A control first: a plain copy by another client (xclip) lands in CopyQ's
 history. Then the values the program copies (a pick at display level 0, the
@@ -9,11 +10,19 @@ Copy command) must appear neither in the history nor in CopyQ's files.
 No other clipboard manager Debian 12 ships looks at any mark and runs without
 a full desktop: Klipper honours x-kde-passwordManagerHint but lives in Plasma;
 GPaste, Diodon, ClipIt, Parcellite and xfce4-clipman keep every copy (see the
-README)."""
+README).
 
+A manager that saves the clipboard of a program that quits (X11's
+CLIPBOARD_MANAGER, as GNOME's settings daemon runs it; saving_manager.py
+stands in for it): Qt hands it what the program still owns at exit, which
+must be the cleared, marked text, never a value."""
+
+import json
 import os
+import select
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -134,3 +143,51 @@ def scenario_copyq(run, program, vault_login, vault_edit):
             run.check("CopyQ's files do not hold %r" % value, value.encode() not in files)
     finally:
         copyq.remove()
+
+
+def scenario_saving_manager(run, program, vault_login, vault_edit):
+    d = run.desktop
+    manager = subprocess.Popen([sys.executable, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                             "saving_manager.py")],
+                               env=d.env, stdout=subprocess.PIPE, text=True)
+
+    def saved():
+        """What the manager was handed at the program's exit."""
+        ready, _, _ = select.select([manager.stdout], [], [], 15)
+        run.check("the program hands its clipboard to the manager at exit", ready)
+        return json.loads(manager.stdout.readline())
+
+    def check_handed(what, handed, value):
+        run.check(what + ": the manager gets the cleared text, marked",
+                  handed.get("UTF8_STRING") == "" and handed.get("x-kde-passwordManagerHint") == "secret" and
+                  handed.get("application/x-copyq-hidden") == "1", repr(handed))
+        run.check(what + ": the manager gets no value", value not in json.dumps(handed, ensure_ascii=False),
+                  repr(handed))
+
+    try:
+        run.check("the saving manager runs", manager.stdout.readline().strip() == "ready")
+        in_dialog = "pw-for-the-manager"
+        program.start()
+        wid = d.window("^Create Vantry$")
+        d.focus(wid)
+        time.sleep(0.3)
+        d.key("Return", "Return")  # rows, columns: to the login password
+        d.type(in_dialog)
+        d.key("ctrl+a", "ctrl+c")
+        wait_for("the copy from the dialog", lambda: d.clipboard() == in_dialog, timeout=5)
+        close_window(d.display, wid)
+        run.check("the dialog ends on close", program.wait_exit() == 0)
+        check_handed("the dialog", saved(), in_dialog)
+
+        run.create_vault(program)
+        wid = run.open_main(program)
+        run.enter(wid, vault_login)
+        run.enter(wid, vault_edit)
+        d.click(wid, *run.cell(2, 6))  # level 0: the pick copies the login password
+        wait_for("the pick's copy", lambda: d.clipboard() == vault_login, timeout=5)
+        close_window(d.display, wid)
+        run.check("the program ends on close", program.wait_exit() == 0)
+        check_handed("the main window", saved(), vault_login)
+    finally:
+        manager.terminate()
+        manager.wait(timeout=5)

@@ -16,7 +16,7 @@ import traceback
 
 from desktop import Desktop, Program, close_window, px, wait_for
 from clipboard_hygiene import scenario_secrets
-from clipboard_managers import scenario_copyq
+from clipboard_managers import scenario_copyq, scenario_saving_manager
 
 LOGIN, EDIT, HINT = "open-sesame", "edit-me-2", "sesame street"
 MAIN_TITLE = "Ver 1\\.40"
@@ -607,6 +607,7 @@ def main():
         run.scenario("keyboard", run.scenario_keyboard)
         run.scenario("secrets", lambda program: scenario_secrets(run, program, LOGIN, EDIT))
         run.scenario("clipboard-manager", lambda program: scenario_copyq(run, program, LOGIN, EDIT))
+        run.scenario("saving-manager", lambda program: scenario_saving_manager(run, program, LOGIN, EDIT))
         run.scenario("second-instance", run.scenario_second_instance)
         run.scenario("twice-the-density", run.scenario_twice_the_density)
         run.scenario("read-only-save", run.scenario_read_only_save)
