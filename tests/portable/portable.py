@@ -39,7 +39,7 @@ PACKAGES = ["libx11-6", "libx11-xcb1", "libxcb1", "libxext6", "libxrender1", "li
             "libgl1", "libegl1", "libopengl0", "fontconfig"]
 # Japanese input methods as Debian's desktops set them up, with the session
 # bus they run on; none of it brings Qt. (fcitx5 runs Anthy here: Mozc's
-# server refuses to run as root, as the root's programs run.)
+# server would not start in the root, as root or as a user.)
 INPUT_METHOD = ["dbus", "ibus", "ibus-anthy", "fcitx5", "fcitx5-anthy"]
 STAMP = "vantry-root-packages"
 IM_HOME = "/tmp/im-home"  # the input method's settings start afresh each case
