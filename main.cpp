@@ -5,11 +5,13 @@
 #include "createdialog/Form2.h"
 #include "mainwindow/Form1.h"
 #include "runtime/AppPath.h"
+#include "runtime/DisplayPlatform.h"
 #include "runtime/ProcessGuard.h"
 #include "store/Vault.h"
 
 int main(int argc, char **argv) {
   runtime::ProtectProcess();
+  runtime::ChooseDisplayPlatform();
   QApplication app(argc, argv);
   runtime::EndOnSignals();
   app.setWindowIcon(QIcon(QStringLiteral(":/Vantry.png")));

@@ -1,6 +1,6 @@
-# Run at install time: copies the shared libraries the program and the xcb
-# plugin need, less the system's own, into lib/, and the plugin into
-# plugins/platforms/. Each library is copied as a plain file under the name
+# Run at install time: copies the shared libraries the program, the xcb
+# plugin and the input-method plugins need, less the system's own, into lib/,
+# and the plugins into plugins/platforms/ and plugins/platforminputcontexts/. Each library is copied as a plain file under the name
 # the loader asks for, so the folder holds no links (FAT drives have none);
 # the licence of each goes to licences/.
 
@@ -53,12 +53,31 @@ function(vantry_copy_licence library dest)
        RENAME "${package}.txt" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 endfunction()
 
+# The input methods Debian 12 ships for Qt 6: ibus and the compose plugin
+# for dead keys (both from libqt6gui6), fcitx5 (fcitx5-frontend-qt6). Qt
+# picks one by QT_IM_MODULE, as the desktop sets it.
+set(VANTRY_INPUT_CONTEXT_PLUGINS
+  libibusplatforminputcontextplugin.so libcomposeplatforminputcontextplugin.so
+  libfcitx5platforminputcontextplugin.so)
+
 function(vantry_bundle_runtime program xcb_plugin dest)
+  get_filename_component(plugins "${xcb_plugin}" DIRECTORY)
+  set(input_contexts "")
+  foreach(name IN LISTS VANTRY_INPUT_CONTEXT_PLUGINS)
+    set(plugin "${plugins}/../platforminputcontexts/${name}")
+    if(EXISTS "${plugin}")
+      get_filename_component(plugin "${plugin}" ABSOLUTE)
+      list(APPEND input_contexts "${plugin}")
+    else()
+      # Without it that input method types Latin letters only.
+      message(WARNING "Input-method plugin ${name} not found (the Debian package fcitx5-frontend-qt6 brings fcitx5's)")
+    endif()
+  endforeach()
   # The system's libraries are left out by name, before resolving, so what
   # only they need is not pulled in either.
   file(GET_RUNTIME_DEPENDENCIES
     EXECUTABLES "${program}"
-    MODULES "${xcb_plugin}"
+    MODULES "${xcb_plugin}" ${input_contexts}
     RESOLVED_DEPENDENCIES_VAR resolved
     UNRESOLVED_DEPENDENCIES_VAR unresolved
     PRE_EXCLUDE_REGEXES ${VANTRY_SYSTEM_LIBRARIES})
@@ -70,4 +89,8 @@ function(vantry_bundle_runtime program xcb_plugin dest)
     vantry_copy_licence("${library}" "${dest}")
   endforeach()
   vantry_copy_plain("${xcb_plugin}" "${dest}/plugins/platforms")
+  foreach(plugin IN LISTS input_contexts)
+    vantry_copy_plain("${plugin}" "${dest}/plugins/platforminputcontexts")
+    vantry_copy_licence("${plugin}" "${dest}")
+  endforeach()
 endfunction()

@@ -16,7 +16,7 @@ set(pack ${CMAKE_SOURCE_DIR}/packaging)
 install(TARGETS Vantry RUNTIME DESTINATION .)
 install(TARGETS Quenta LIBRARY DESTINATION . NAMELINK_SKIP)
 install(PROGRAMS ${pack}/Vantry.sh DESTINATION .)
-install(FILES ${pack}/Vantry.desktop ${pack}/Vantry.svg ${pack}/Vantry.png DESTINATION .)
+install(FILES ${pack}/Vantry.svg ${pack}/Vantry.png DESTINATION .)
 configure_file(${pack}/README.txt ${CMAKE_BINARY_DIR}/packaging/README.txt @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/README.txt DESTINATION .)
 

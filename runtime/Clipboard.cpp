@@ -24,12 +24,17 @@ QMimeData *Marked(const QString &text) {
   auto *data = new QMimeData;
   data->setText(text);
   data->setData(QString::fromLatin1(kPasswordManagerHint), QByteArrayLiteral("secret"));
+  data->setData(QString::fromLatin1(kCopyQHidden), QByteArrayLiteral("1"));
   return data;
 }
 
 QTimer *ClearTimer() {
   State &state = Current();
   if (state.timer == nullptr) {
+    // On X11 Qt hands what it still owns at exit to a clipboard manager
+    // (CLIPBOARD_MANAGER, SAVE_TARGETS), which keeps it past our clearing:
+    // however the program ends, a value of ours is cleared first.
+    qAddPostRoutine(ClearClipboardIfOurs);
     state.timer = new QTimer(QCoreApplication::instance());
     state.timer->setSingleShot(true);
     state.timer->setTimerType(Qt::PreciseTimer);  // a coarse one may fire a second early

@@ -6,14 +6,18 @@
 namespace runtime {
 
 // The mime type clipboard managers read to leave an entry out of their
-// history; its value "secret" marks a password.
+// history; its value "secret" marks a password (Klipper, CopyQ from 8).
 inline constexpr char kPasswordManagerHint[] = "x-kde-passwordManagerHint";
+
+// CopyQ's own mark, the only one CopyQ before 8 (Debian 12 ships 6.4) looks
+// at: with the value "1" it neither shows nor stores the entry.
+inline constexpr char kCopyQHidden[] = "application/x-copyq-hidden";
 
 // How long a copied value stays on the clipboard.
 inline constexpr std::chrono::milliseconds kClipboardClearDelay{20000};
 
-// Puts text (UTF-8) on the clipboard, marked as a secret so that clipboard
-// history tools do not keep it, and clears it after kClipboardClearDelay
+// Puts text (UTF-8) on the clipboard, marked with both marks above so that
+// clipboard history tools do not keep it, and clears it after kClipboardClearDelay
 // unless something else has been copied since.
 void SetClipboardSecret(const std::string &text);
 

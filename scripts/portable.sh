@@ -4,7 +4,7 @@
 # CMake's install rules and CPack (installs the Debian packages it needs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh run
+scripts/install-deps.sh portable
 build=build-portable
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVANTRY_WERROR=ON -DVANTRY_TESTS=OFF \
   -DVANTRY_BENCH=OFF -DVANTRY_BUNDLE=ON >/dev/null

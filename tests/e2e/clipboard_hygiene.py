@@ -1,7 +1,8 @@
 """What the real program hands to the X desktop: the clipboard (CLIPBOARD) and
 the mouse selection (PRIMARY), read with xclip as any other program would.
 
-- A copied value is marked x-kde-passwordManagerHint = "secret" and cleared
+- A copied value is marked x-kde-passwordManagerHint = "secret" and
+  application/x-copyq-hidden = "1", and cleared
   after the program's own delay (20 s, measured here, never shortened for the
   run), and the clearing is marked too.
 - Double clicks in the boxes that show passwords never take PRIMARY; Ctrl+A,
@@ -15,6 +16,7 @@ import time
 from desktop import close_window, px, wait_for
 
 HINT_TARGET = "x-kde-passwordManagerHint"
+COPYQ_TARGET = "application/x-copyq-hidden"
 CLEAR_DELAY = 20.0  # seconds, as the program keeps it
 MARK = "held by another program"
 
@@ -37,7 +39,9 @@ def targets(d):
 
 
 def marked(d):
-    return HINT_TARGET in targets(d) and xclip_out(d, "clipboard", HINT_TARGET) == "secret"
+    offered = targets(d)
+    return (HINT_TARGET in offered and xclip_out(d, "clipboard", HINT_TARGET) == "secret" and
+            COPYQ_TARGET in offered and xclip_out(d, "clipboard", COPYQ_TARGET) == "1")
 
 
 def scenario_secrets(run, program, vault_login, vault_edit):

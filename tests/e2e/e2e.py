@@ -16,6 +16,7 @@ import traceback
 
 from desktop import Desktop, Program, close_window, px, wait_for
 from clipboard_hygiene import scenario_secrets
+from clipboard_managers import scenario_copyq, scenario_saving_manager
 
 LOGIN, EDIT, HINT = "open-sesame", "edit-me-2", "sesame street"
 MAIN_TITLE = "Ver 1\\.40"
@@ -300,6 +301,63 @@ class Run:
         close_window(d.display, wid)
         self.check("the program ends on close", program.wait_exit() == 0)
 
+    # --- a screen at twice the density ----------------------------------------------------
+    def window_sizes(self, program, scale):
+        """The client sizes of the creation dialog and of the small and large
+        main window, in the screen's pixels, with Qt scaling by scale; the
+        screenshots land in the artefacts."""
+        d = self.desktop
+        env = {"QT_SCALE_FACTOR": str(scale)}
+        for name in os.listdir(program.folder):
+            if name.endswith(".csv"):
+                os.remove(program.path(name))
+        program.start(env=env)
+        wid = d.window("^Create Vantry$")
+        time.sleep(0.5)
+        left, top, width, height = d.geometry(wid)
+        sizes = {"dialog": (width, height)}
+        # The dark pixels of the bold caption "Save", inside the button's bevel.
+        x, y, w, h = (round(px(v) * scale) for v in (5760 + 150, 690 + 150, 1335, 495))
+        inset = 4 * scale
+        shot = d.shot("scale-%s-dialog" % scale)
+        sizes["ink"] = int(float(subprocess.run(
+            ["convert", shot, "-crop", "%dx%d+%d+%d" % (w - 2 * inset, h - 2 * inset, left + x + inset, top + y + inset),
+             "+repage", "-colorspace", "gray", "-threshold", "50%", "-format", "%[fx:w*h*(1-mean)]", "info:"],
+            check=True, capture_output=True, text=True).stdout))
+        close_window(d.display, wid)
+        self.check("the dialog ends on close", program.wait_exit() == 0)
+        self.create_vault(program)
+        program.start(env=env)
+        wid = d.window(MAIN_TITLE)
+        d.focus(wid)
+        time.sleep(0.5)
+        sizes["small"] = d.geometry(wid)[2:]
+        for text in (LOGIN, EDIT):
+            d.click(wid, round(px(TEXT1[0]) * scale), round(px(TEXT1[1]) * scale))
+            d.type(text)
+            d.key("Return")
+            time.sleep(0.3)
+        wait_for("the large window", lambda: d.geometry(wid)[3] != sizes["small"][1], timeout=5)
+        time.sleep(0.3)
+        sizes["large"] = d.geometry(wid)[2:]
+        d.shot("scale-%s-main" % scale)
+        close_window(d.display, wid)
+        self.check("the program ends on close", program.wait_exit() == 0)
+        return sizes
+
+    def scenario_twice_the_density(self, program):
+        """QT_SCALE_FACTOR=2, as a desktop at 200 % sets it: both windows in
+        each size exactly twice as large on the screen, and a bold caption as
+        bold (four times the dark pixels, within a tenth)."""
+        once, twice = self.window_sizes(program, 1), self.window_sizes(program, 2)
+        ink_once, ink_twice = once.pop("ink"), twice.pop("ink")
+        for name, (width, height) in once.items():
+            self.check("the %s at twice the density" % name, twice[name] == (2 * width, 2 * height),
+                       "%r, once %r" % (twice[name], once[name]))
+        print("  dark pixels of a bold caption: %d once, %d at twice the density" % (ink_once, ink_twice), flush=True)
+        self.check("a bold caption keeps its weight", 0.9 <= ink_twice / (4 * ink_once) <= 1.1,
+                   "%d dark pixels, once %d" % (ink_twice, ink_once))
+
     # --- nothing the owner typed is lost ---------------------------------------------------
     def edit_level(self, program):
         """A new vault opened, unlocked, everything in clear and in edit mode."""
@@ -548,7 +606,10 @@ def main():
         run.scenario("use", run.scenario_use)
         run.scenario("keyboard", run.scenario_keyboard)
         run.scenario("secrets", lambda program: scenario_secrets(run, program, LOGIN, EDIT))
+        run.scenario("clipboard-manager", lambda program: scenario_copyq(run, program, LOGIN, EDIT))
+        run.scenario("saving-manager", lambda program: scenario_saving_manager(run, program, LOGIN, EDIT))
         run.scenario("second-instance", run.scenario_second_instance)
+        run.scenario("twice-the-density", run.scenario_twice_the_density)
         run.scenario("read-only-save", run.scenario_read_only_save)
         run.scenario("save-keeps-rows", run.scenario_save_keeps_rows)
         run.scenario("save-credential-rules", run.scenario_save_credential_rules)

@@ -8,8 +8,10 @@
 
 inline QClipboard *Board() { return QGuiApplication::clipboard(); }
 
-// True when the clipboard's data carries the password managers' secret mark.
+// True when the clipboard's data carries both marks that keep it out of the
+// clipboard managers' history.
 inline bool MarkedSecret() {
   const QMimeData *data = Board()->mimeData(QClipboard::Clipboard);
-  return data != nullptr && data->data(QString::fromLatin1(runtime::kPasswordManagerHint)) == "secret";
+  return data != nullptr && data->data(QString::fromLatin1(runtime::kPasswordManagerHint)) == "secret" &&
+         data->data(QString::fromLatin1(runtime::kCopyQHidden)) == "1";
 }
