@@ -42,7 +42,7 @@ class SecretEditTest : public QObject {
   void init() {
     runtime::SetClipboardClearDelayForTest(200ms);
     Board()->setText(QStringLiteral("held before"));
-    if (Board()->supportsSelection()) Board()->setText(QStringLiteral("primary before"), QClipboard::Selection);
+    if (HasSelection()) Board()->setText(QStringLiteral("primary before"), QClipboard::Selection);
   }
   void cleanup() { runtime::SetClipboardClearDelayForTest(0ms); }
 
@@ -66,7 +66,7 @@ void SecretEditTest::mouseSelectionNeverReachesPrimary() {
   QTest::mouseRelease(&edit, Qt::LeftButton, {}, QPoint(edit.width() - 2, edit.height() / 2));
   QCOMPARE(edit.leftReleases, 0);
   QVERIFY(edit.hasSelectedText());  // the owner still sees and can replace the selection
-  if (Board()->supportsSelection()) QCOMPARE(Board()->text(QClipboard::Selection), QStringLiteral("primary before"));
+  if (HasSelection()) QCOMPARE(Board()->text(QClipboard::Selection), QStringLiteral("primary before"));
   // The middle button still pastes into the box.
   QTest::mouseClick(&edit, Qt::MiddleButton, {}, inText);
   QCOMPARE(edit.leftReleases, 0);
@@ -154,7 +154,7 @@ void SecretEditTest::keyboardSelectionNeverReachesPrimary() {
   else
     QCOMPARE(edit.selectedText(), selected);
   QCOMPARE(edit.keysLeavingSelection, 0);
-  if (Board()->supportsSelection()) QCOMPARE(Board()->text(QClipboard::Selection), QStringLiteral("primary before"));
+  if (HasSelection()) QCOMPARE(Board()->text(QClipboard::Selection), QStringLiteral("primary before"));
   QCOMPARE(Board()->text(), QStringLiteral("held before"));
 }
 
