@@ -1,0 +1,459 @@
+// The real window against a plain model of it: a seeded random sequence of
+// the owner's operations, each applied to both, the grid compared after
+// every one and the archive the store reads back after every Save and
+// restart. A failure names the seed and the operation; the same seed
+// replays the same sequence:
+//   VANTRY_MODEL_SEED=<seed> VANTRY_MODEL_OPS=<count> mainwindow_model_tests
+#include <QAbstractButton>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTest>
+#include <random>
+
+#include "controls/ThreeD.h"
+#include "mainwindow/GridRules.h"
+#include "runtime/MessageBox.h"
+#include "tests/mainwindow/Session.h"
+
+using controls::VaSpread;
+
+namespace {
+
+constexpr int kColumns = 3;
+const std::string kCredentials = "LoginPassword";
+
+// The window as the owner sees it, and the archive in the folder.
+struct Model {
+  TableRows archive;  // what the last Save wrote
+  TableRows rows;     // the grid as it would show everything in clear
+  TableRows snapshot; // the grid as last filled or saved
+  int level = 0;
+  bool edit = false;
+  bool rowCommands = false;  // Insert and Delete enabled
+  int cursor = 1;            // the grid's cursor row
+  int cursorCol = 1;         // and column: 0 on a row header or the corner
+  int active = 0;            // ActiveRow
+
+  int Rows() const { return static_cast<int>(rows.size()); }
+  void Fill() {
+    rows = archive;
+    snapshot = rows;
+  }
+};
+
+// One operation of the owner, with what it was for the failure message.
+struct Step {
+  QString text;
+};
+
+class Runner {
+ public:
+  Runner(quint32 seed, int operations) : seed_(seed), operations_(operations), random_(seed) {}
+
+  // Empty when every operation kept window and model alike.
+  QString Run();
+
+ private:
+  // Applies one operation; false when it cannot apply now (another is drawn).
+  bool Apply(int kind);
+  QString Check() const;
+  QString CheckArchive();
+  void Start();
+  bool Save(bool fromClose);
+  int Pick(int from, int to) { return std::uniform_int_distribution<int>(from, to)(random_); }
+  QString Text();
+
+  // The owner's gestures on the real window.
+  void Click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
+  void MouseOn(int col, int row, bool activate);
+  bool TypeInto(int col, int row, const QString &text, bool enter);
+  void EnterInBox(const QString &text);
+
+  quint32 seed_;
+  int operations_;
+  std::mt19937 random_;
+  Model model_;
+  TempFolder folder_;
+  ScriptedMessageBox box_;
+  std::unique_ptr<Form1> form_;
+  QStringList log_;
+  int archivesChecked_ = 0;
+};
+
+QString Runner::Text() {
+  static const QString letters = QStringLiteral("abcXYZ019 -_.");
+  QString text;
+  const int n = Pick(0, 6);
+  for (int i = 0; i < n; ++i) text += letters[Pick(0, int(letters.size()) - 1)];
+  return text;
+}
+
+void Runner::MouseOn(int col, int row, bool activate) {
+  VaSpread *grid = form_->vaSpread1;
+  auto click = [activate](QWidget *w, QPoint pos) {
+    if (activate)
+      QTest::mouseDClick(w, Qt::LeftButton, {}, pos);
+    else
+      QTest::mouseClick(w, Qt::LeftButton, {}, pos);
+  };
+  if (col == 0 && row == 0) {
+    auto *corner = grid->findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
+    click(corner, corner->rect().center());
+    return;
+  }
+  if (row > 0) grid->scrollTo(grid->model()->index(row - 1, std::max(col, 1) - 1));
+  if (col == 0) {
+    QHeaderView *h = grid->verticalHeader();
+    click(h->viewport(), QPoint(4, h->sectionViewportPosition(row - 1) + h->sectionSize(row - 1) / 2));
+  } else if (row == 0) {
+    QHeaderView *h = grid->horizontalHeader();
+    click(h->viewport(), QPoint(h->sectionViewportPosition(col - 1) + h->sectionSize(col - 1) / 2, 4));
+  } else {
+    click(grid->viewport(), grid->visualRect(grid->model()->index(row - 1, col - 1)).center());
+  }
+}
+
+bool Runner::TypeInto(int col, int row, const QString &text, bool enter) {
+  VaSpread *grid = form_->vaSpread1;
+  const QModelIndex index = grid->model()->index(row - 1, col - 1);
+  grid->setCurrentIndex(index);
+  grid->edit(index);
+  auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+  if (editor == nullptr) return false;
+  editor->selectAll();
+  if (text.isEmpty())
+    QTest::keyClick(editor, Qt::Key_Delete);  // the owner empties the cell
+  else
+    QTest::keyClicks(editor, text);
+  if (enter) {
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+  }
+  return true;
+}
+
+void Runner::EnterInBox(const QString &text) {
+  form_->Text1->setText(QString());
+  QTest::keyClicks(form_->Text1, text);
+  QTest::keyClick(form_->Text1, Qt::Key_Return);
+}
+
+// A start on the archive in the folder, logged in with both passwords.
+void Runner::Start() {
+  form_ = std::make_unique<Form1>();
+  form_->show();
+  form_->activateWindow();
+  if (!QTest::qWaitForWindowActive(form_.get())) log_ << QStringLiteral("!! the window did not become active");
+  EnterInBox(QString::fromStdString(Module1::LoginPasswordText));
+  EnterInBox(QString::fromStdString(Module1::EditPasswordText));
+  model_.level = 0;
+  model_.edit = false;
+  model_.rowCommands = false;
+  model_.cursor = model_.cursorCol = 1;
+  model_.Fill();
+}
+
+// Save as the window does it: blank rows left out, an unnamed row with
+// values refused, nothing written while masked.
+bool Runner::Save(bool fromClose) {
+  if (model_.level != 2 && !fromClose) return false;
+  if (model_.level != 2) return false;
+  TableRows records;
+  bool unnamed = false;
+  for (const auto &row : model_.rows) {
+    const bool empty = std::all_of(row.begin(), row.end(), [](const std::string &f) { return f.empty(); });
+    if (empty) continue;
+    unnamed = unnamed || row[0].empty();
+    records.push_back(row);
+  }
+  if (records.empty() || unnamed) return false;
+  // Blank rows leave the grid; the cursor and ActiveRow stay on their items.
+  int cursor = model_.cursor, active = model_.active;
+  for (int r = model_.Rows(); r >= 1; --r) {
+    const auto &row = model_.rows[r - 1];
+    if (!std::all_of(row.begin(), row.end(), [](const std::string &f) { return f.empty(); })) continue;
+    if (r < cursor) --cursor;
+    if (r < active) --active;
+  }
+  if (cursor >= 1 && cursor <= static_cast<int>(records.size())) model_.cursor = cursor;
+  model_.active = active;
+  model_.archive = records;
+  model_.rows = records;
+  model_.snapshot = records;
+  return true;
+}
+
+QString Runner::Check() const {
+  const Form1 &form = *form_;
+  if (form.vaSpread1->maxRows() != model_.Rows())
+    return QStringLiteral("the grid has %1 rows, the model %2").arg(form.vaSpread1->maxRows()).arg(model_.Rows());
+  for (int r = 1; r <= model_.Rows(); ++r)
+    for (int c = 0; c <= kColumns; ++c) {
+      const std::string &value = model_.rows[r - 1][c];
+      const bool masked = c > 0 && (model_.level == 0 || (model_.level == 1 && c != 1));
+      QString expected = masked ? QStringLiteral("********") : QString::fromStdString(value);
+      QString shown = Cell(form, c, r);
+      int editorCol = -1, editorRow = -1;
+      QString typed;
+      if (form.vaSpread1->EditorText(editorCol, editorRow, typed) && editorCol == c && editorRow == r) shown = typed;
+      if (shown != expected)
+        return QStringLiteral("cell %1,%2 shows \"%3\", the model \"%4\"").arg(c).arg(r).arg(shown, expected);
+    }
+  if (Module1::DisplayLevel != model_.level) return QStringLiteral("display level %1").arg(Module1::DisplayLevel);
+  if ((Module1::EditMode == 1) != model_.edit) return QStringLiteral("edit mode %1").arg(Module1::EditMode);
+  if (form.SSCommand5->isEnabled() != model_.rowCommands || form.SSCommand6->isEnabled() != model_.rowCommands)
+    return QStringLiteral("Insert and Delete enabled: %1").arg(form.SSCommand5->isEnabled());
+  if (Module1::ActiveRow != model_.active) return QStringLiteral("ActiveRow %1, the model %2").arg(Module1::ActiveRow).arg(model_.active);
+  if (form.vaSpread1->activeRow() != model_.cursor)
+    return QStringLiteral("the cursor on row %1, the model %2").arg(form.vaSpread1->activeRow()).arg(model_.cursor);
+  return QString();
+}
+
+// The archive as the next start reads it must be the model's.
+QString Runner::CheckArchive() {
+  using namespace Module1;
+  for (auto &row : VaultTable) row.fill(std::string());
+  RowCount = 99;
+  ColumnCount = 9;
+  const int n = ReadVault();
+  TableRows back;
+  for (int r = 0; r < n; ++r) back.emplace_back(VaultTable[r].begin(), VaultTable[r].begin() + ColumnCount + 1);
+  ++archivesChecked_;
+  if (back == model_.archive) return QString();
+  QStringList names;
+  for (const auto &row : back) names << QString::fromStdString(row[0]);
+  QStringList expected;
+  for (const auto &row : model_.archive) expected << QString::fromStdString(row[0]);
+  return QStringLiteral("the archive read back differs: [%1], the model [%2]")
+      .arg(names.join(QLatin1Char('|')), expected.join(QLatin1Char('|')));
+}
+
+bool Runner::Apply(int kind) {
+  Model &m = model_;
+  const int n = m.Rows();
+  auto credentialsRow = [&](int r) { return r >= 1 && r <= n && m.rows[r - 1][0] == kCredentials; };
+  switch (kind) {
+    case 0: {  // Display
+      log_ << QStringLiteral("display");
+      Click(form_->SSCommand1);
+      if (m.level == 2) m.rowCommands = false;
+      m.level = (m.level + 1) % 3;
+      m.edit = false;
+      m.Fill();
+      return true;
+    }
+    case 1: {  // Edit
+      log_ << QStringLiteral("edit");
+      Click(form_->SSCommand3);
+      if (m.level == 2) m.edit = !m.edit;
+      return true;
+    }
+    case 2:
+    case 3: {  // type into a cell, with Enter (2) or without (3)
+      // The owner first gets to where cells can be typed into.
+      if (m.level != 2) return Apply(0);
+      if (!m.edit) return Apply(1);
+      const int r = Pick(1, n), c = Pick(1, kColumns);
+      if (credentialsRow(r)) return false;  // the credentials stay valid
+      const QString text = Text();
+      log_ << QStringLiteral("type %1,%2 \"%3\"%4").arg(c).arg(r).arg(text, kind == 2 ? " Enter" : "");
+      if (!TypeInto(c, r, text, kind == 2)) {
+        log_ << QStringLiteral("(the cell did not open)");
+        return true;
+      }
+      m.rows[r - 1][c] = text.toStdString();
+      m.cursor = r;
+      m.cursorCol = c;
+      return true;
+    }
+    case 4: {  // rename through Text1: pick a cell of the row, then the name
+      if (m.level != 2) return Apply(0);
+      const int r = Pick(1, n);
+      if (credentialsRow(r)) return false;
+      const QString name = Pick(0, 5) == 0 ? QString() : QStringLiteral("N") + Text();
+      log_ << QStringLiteral("rename %1 \"%2\"").arg(r).arg(name);
+      m.cursorCol = Pick(1, kColumns);
+      MouseOn(m.cursorCol, r, false);
+      m.cursor = m.active = r;
+      m.rowCommands = false;
+      EnterInBox(name);
+      m.rows[r - 1][0] = name.toStdString();
+      return true;
+    }
+    case 5:
+    case 6: {  // Insert (5) or Delete (6) after a pick of a row header, the corner or a column header
+      int col = 0, row = Pick(0, n + 1);
+      if (row == n + 1) {
+        row = 0;
+        col = Pick(0, kColumns);
+      }
+      if (kind == 6 && credentialsRow(row)) return false;
+      log_ << QStringLiteral("%1 at %2,%3").arg(kind == 5 ? "insert" : "delete").arg(col).arg(row);
+      MouseOn(col, row, false);
+      m.cursor = m.active = row;
+      m.cursorCol = col;
+      if (m.level == 2) m.rowCommands = grid_rules::IsRowHeader(col, row, n);
+      if (row == 0 && col > 0) m.cursor = m.active = 0;
+      Click(kind == 5 ? form_->SSCommand5 : form_->SSCommand6);
+      if (!m.rowCommands) return true;
+      if (kind == 5 && grid_rules::CanInsert(row, n)) {
+        std::vector<std::string> fresh(kColumns + 1);
+        fresh[0] = "New" + std::to_string(row);
+        m.rows.insert(m.rows.begin() + (row - 1), fresh);
+      } else if (kind == 6 && grid_rules::CanDelete(row, n)) {
+        m.rows.erase(m.rows.begin() + (row - 1));
+      }
+      return true;
+    }
+    case 7: {  // the current row deleted again, without a new pick
+      if (credentialsRow(m.cursor)) return false;
+      log_ << QStringLiteral("delete the current row");
+      Click(form_->SSCommand6);
+      if (m.rowCommands && grid_rules::CanDelete(m.cursor, n)) m.rows.erase(m.rows.begin() + (m.cursor - 1));
+      return true;
+    }
+    case 8: {  // the cell-activate event on a row header
+      const int row = Pick(1, n);
+      log_ << QStringLiteral("activate 0,%1").arg(row);
+      // A double click picks with its first click.
+      MouseOn(0, row, false);
+      MouseOn(0, row, true);
+      m.cursor = m.active = row;
+      m.cursorCol = 0;
+      if (m.level == 2) m.rowCommands = grid_rules::IsRowHeader(0, row, n);
+      if (!m.edit) return true;
+      if (!m.rows[row - 1][0].empty()) {
+        if (grid_rules::CanOpenRow(row, n)) m.rows.insert(m.rows.begin() + (row - 1), std::vector<std::string>(kColumns + 1));
+      } else if (grid_rules::CanRemoveRow(row, n)) {
+        m.rows.erase(m.rows.begin() + (row - 1));
+      }
+      return true;
+    }
+    case 9: {  // Save
+      log_ << QStringLiteral("save");
+      box_.Clear();
+      const bool masked = m.level != 2;
+      Click(form_->SSCommand4);
+      const bool written = Save(false);
+      if (written && !box_.Shown().empty())
+        log_ << QStringLiteral("!! Save refused: ") + QString::fromStdString(box_.Shown()[0].text);
+      else if (!written && !masked && box_.Shown().empty())
+        log_ << QStringLiteral("!! Save said nothing where the model refuses");
+      else if (written && !(CheckArchive().isEmpty()))
+        log_ << QStringLiteral("!! ") + CheckArchive();
+      return true;
+    }
+    case 10: {  // close, with each answer, and the next start
+      const int answer = std::array{runtime::kAnswerSave, runtime::kAnswerDiscard, runtime::kAnswerCancel}[Pick(0, 2)];
+      const bool changed = m.rows != m.snapshot;
+      log_ << QStringLiteral("close, answer %1%2").arg(answer).arg(changed ? "" : " (no question)");
+      box_.Clear();
+      if (changed) box_.Answer(answer);
+      const bool closed = form_->close();
+      bool expectClosed = true;
+      if (changed) {
+        if (box_.Shown().empty()) {
+          log_ << QStringLiteral("!! no question on closing with changes");
+          return true;
+        }
+        if (answer == runtime::kAnswerCancel) expectClosed = false;
+        if (answer == runtime::kAnswerSave) expectClosed = Save(true);
+      } else if (!box_.Shown().empty()) {
+        log_ << QStringLiteral("!! a question on closing without changes");
+        return true;
+      }
+      if (closed != expectClosed) {
+        log_ << QStringLiteral("!! the window %1").arg(closed ? "closed" : "stayed");
+        return true;
+      }
+      if (!closed) return true;
+      const QString archive = CheckArchive();
+      if (!archive.isEmpty()) {
+        log_ << QStringLiteral("!! ") + archive;
+        return true;
+      }
+      Start();
+      return true;
+    }
+    case 11: {  // restart without closing: the program ended
+      log_ << QStringLiteral("restart");
+      form_.reset();
+      const QString archive = CheckArchive();
+      if (!archive.isEmpty()) {
+        log_ << QStringLiteral("!! ") + archive;
+        return true;
+      }
+      Start();
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+QString Runner::Run() {
+  const TableRows start{{"Bank", "alice", "b4nk-pass", ""},
+                        {kCredentials, "blue whale", "open sesame", "edit sesame"},
+                        {"", "orphan", "kept", ""},
+                        {"Card", "", "1234", " padded "},
+                        {"Mail", "alice@example.org", "m41l", "x"}};
+  if (!WriteAndReadArchive(kTitles, start)) return QStringLiteral("the first archive did not read back");
+  model_.archive = start;
+  Start();
+  // Weights of the operations, by kind.
+  const std::vector<int> weights{3, 2, 12, 6, 4, 5, 4, 2, 5, 5, 2, 1};
+  std::discrete_distribution<int> kinds(weights.begin(), weights.end());
+  std::vector<int> applied(weights.size());
+  for (int i = 0; i < operations_; ++i) {
+    int kind;
+    do kind = kinds(random_);
+    while (!Apply(kind));
+    ++applied[kind];
+    // A cell whose row went: the grid's cursor is on the last row.
+    if (model_.cursorCol >= 1 && model_.cursor > model_.Rows()) model_.cursor = model_.Rows();
+    if (QTest::currentTestFailed()) return QStringLiteral("operation %1 failed").arg(i);
+    QString problem;
+    if (!log_.isEmpty() && log_.last().startsWith(QLatin1String("!! "))) problem = log_.last().mid(3);
+    if (problem.isEmpty()) problem = Check();
+    if (!problem.isEmpty()) {
+      const QStringList last = log_.mid(std::max<qsizetype>(0, log_.size() - 12));
+      return QStringLiteral("seed %1, operation %2: %3\nlast operations:\n  %4")
+          .arg(seed_)
+          .arg(i)
+          .arg(problem, last.join(QStringLiteral("\n  ")));
+    }
+  }
+  QStringList counts;
+  for (int count : applied) counts << QString::number(count);
+  qInfo("operations by kind: %s; archives read back: %d", qPrintable(counts.join(QLatin1Char(' '))), archivesChecked_);
+  return QString();
+}
+
+}  // namespace
+
+class ModelTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { UseBuiltCipher(); }
+  void windowFollowsTheModel();
+};
+
+void ModelTest::windowFollowsTheModel() {
+  // A fixed seed unless one is given, so that a run replays; "random" draws one.
+  bool ok = false;
+  const QString seedText = qEnvironmentVariable("VANTRY_MODEL_SEED");
+  quint32 seed = seedText.toUInt(&ok);
+  if (seedText == QLatin1String("random")) seed = std::random_device{}();
+  else if (!ok) seed = 19;
+  int operations = qEnvironmentVariable("VANTRY_MODEL_OPS").toInt(&ok);
+  if (!ok || operations <= 0) operations = 400;
+  qInfo("seed %u, %d operations", seed, operations);
+  Runner runner(seed, operations);
+  const QString problem = runner.Run();
+  QVERIFY2(problem.isEmpty(), qPrintable(problem));
+}
+
+QTEST_MAIN(ModelTest)
+#include "ModelTest.moc"
