@@ -6,6 +6,7 @@
 //   VANTRY_MODEL_SEED=<seed> VANTRY_MODEL_OPS=<count> mainwindow_model_tests
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
@@ -55,12 +56,16 @@ class Runner {
   QString Run();
 
  private:
+  enum class Outcome { Nothing, Refused, Asks, Writes };
+
   // Applies one operation; false when it cannot apply now (another is drawn).
   bool Apply(int kind);
+  Outcome SaveWill() const;
+  bool PrepareSave(Outcome will, int &messages);
+  void Saved();
   QString Check() const;
   QString CheckArchive();
   void Start();
-  bool Save(bool fromClose);
   int Pick(int from, int to) { return std::uniform_int_distribution<int>(from, to)(random_); }
   QString Text();
 
@@ -79,6 +84,7 @@ class Runner {
   std::unique_ptr<Form1> form_;
   QStringList log_;
   int archivesChecked_ = 0;
+  int fresh_ = 0;
 };
 
 QString Runner::Text() {
@@ -154,34 +160,54 @@ void Runner::Start() {
   model_.Fill();
 }
 
-// Save as the window does it: blank rows left out, an unnamed row with
-// values refused, nothing written while masked.
-bool Runner::Save(bool fromClose) {
-  if (model_.level != 2 && !fromClose) return false;
-  if (model_.level != 2) return false;
-  TableRows records;
-  bool unnamed = false;
+bool Blank(const std::vector<std::string> &row) {
+  return std::all_of(row.begin(), row.end(), [](const std::string &f) { return f.empty(); });
+}
+
+// What Save will do: blank rows left out, an unnamed row with values
+// refused, a question before saving without the credentials row, nothing
+// at all while masked.
+Runner::Outcome Runner::SaveWill() const {
+  if (model_.level != 2) return Outcome::Nothing;
+  bool named = false, unnamed = false, credentials = false;
   for (const auto &row : model_.rows) {
-    const bool empty = std::all_of(row.begin(), row.end(), [](const std::string &f) { return f.empty(); });
-    if (empty) continue;
+    if (Blank(row)) continue;
+    named = true;
     unnamed = unnamed || row[0].empty();
-    records.push_back(row);
+    credentials = credentials || row[0] == kCredentials;
   }
-  if (records.empty() || unnamed) return false;
-  // Blank rows leave the grid; the cursor and ActiveRow stay on their items.
+  if (!named || unnamed) return Outcome::Refused;
+  return credentials ? Outcome::Writes : Outcome::Asks;
+}
+
+// The model after a Save that wrote: blank rows leave the grid, the cursor
+// and ActiveRow stay on their items.
+void Runner::Saved() {
+  TableRows records;
   int cursor = model_.cursor, active = model_.active;
   for (int r = model_.Rows(); r >= 1; --r) {
-    const auto &row = model_.rows[r - 1];
-    if (!std::all_of(row.begin(), row.end(), [](const std::string &f) { return f.empty(); })) continue;
+    if (!Blank(model_.rows[r - 1])) continue;
     if (r < cursor) --cursor;
     if (r < active) --active;
   }
+  for (const auto &row : model_.rows)
+    if (!Blank(row)) records.push_back(row);
   if (cursor >= 1 && cursor <= static_cast<int>(records.size())) model_.cursor = cursor;
   model_.active = active;
   model_.archive = records;
   model_.rows = records;
   model_.snapshot = records;
-  return true;
+}
+
+// Queues the answer to the question Save may ask; true when Save will write.
+bool Runner::PrepareSave(Outcome will, int &messages) {
+  if (will == Outcome::Refused) ++messages;
+  if (will != Outcome::Asks) return will == Outcome::Writes;
+  ++messages;
+  const bool ok = Pick(0, 1) == 0;
+  box_.Answer(ok ? runtime::kAnswerOk : runtime::kAnswerCancel);
+  log_ << QString::fromLatin1(ok ? "(saved without the credentials row)" : "(not saved without the credentials row)");
+  return ok;
 }
 
 QString Runner::Check() const {
@@ -255,8 +281,9 @@ bool Runner::Apply(int kind) {
       if (m.level != 2) return Apply(0);
       if (!m.edit) return Apply(1);
       const int r = Pick(1, n), c = Pick(1, kColumns);
-      if (credentialsRow(r)) return false;  // the credentials stay valid
-      const QString text = Text();
+      // Into the credentials row only credentials the rules accept: set, and
+      // each unlike the others.
+      const QString text = credentialsRow(r) ? QStringLiteral("hle").mid(c - 1, 1) + QString::number(++fresh_) : Text();
       log_ << QStringLiteral("type %1,%2 \"%3\"%4").arg(c).arg(r).arg(text, kind == 2 ? " Enter" : "");
       if (!TypeInto(c, r, text, kind == 2)) {
         log_ << QStringLiteral("(the cell did not open)");
@@ -288,7 +315,7 @@ bool Runner::Apply(int kind) {
         row = 0;
         col = Pick(0, kColumns);
       }
-      if (kind == 6 && credentialsRow(row)) return false;
+      if (kind == 6 && credentialsRow(row) && Pick(0, 3) != 0) return false;
       log_ << QStringLiteral("%1 at %2,%3").arg(kind == 5 ? "insert" : "delete").arg(col).arg(row);
       MouseOn(col, row, false);
       m.cursor = m.active = row;
@@ -307,7 +334,7 @@ bool Runner::Apply(int kind) {
       return true;
     }
     case 7: {  // the current row deleted again, without a new pick
-      if (credentialsRow(m.cursor)) return false;
+      if (credentialsRow(m.cursor) && Pick(0, 3) != 0) return false;
       log_ << QStringLiteral("delete the current row");
       Click(form_->SSCommand6);
       if (m.rowCommands && grid_rules::CanDelete(m.cursor, n)) m.rows.erase(m.rows.begin() + (m.cursor - 1));
@@ -333,15 +360,21 @@ bool Runner::Apply(int kind) {
     case 9: {  // Save
       log_ << QStringLiteral("save");
       box_.Clear();
-      const bool masked = m.level != 2;
+      int messages = 0;
+      const bool writes = PrepareSave(SaveWill(), messages);
       Click(form_->SSCommand4);
-      const bool written = Save(false);
-      if (written && !box_.Shown().empty())
-        log_ << QStringLiteral("!! Save refused: ") + QString::fromStdString(box_.Shown()[0].text);
-      else if (!written && !masked && box_.Shown().empty())
-        log_ << QStringLiteral("!! Save said nothing where the model refuses");
-      else if (written && !(CheckArchive().isEmpty()))
-        log_ << QStringLiteral("!! ") + CheckArchive();
+      if (box_.Shown().size() != size_t(messages)) {
+        log_ << QStringLiteral("!! Save showed %1 messages, the model %2%3")
+                    .arg(box_.Shown().size())
+                    .arg(messages)
+                    .arg(box_.Shown().empty() ? QString() : ": " + QString::fromStdString(box_.Shown()[0].text));
+        return true;
+      }
+      if (writes) {
+        Saved();
+        const QString archive = CheckArchive();
+        if (!archive.isEmpty()) log_ << QStringLiteral("!! ") + archive;
+      }
       return true;
     }
     case 10: {  // close, with each answer, and the next start
@@ -349,24 +382,24 @@ bool Runner::Apply(int kind) {
       const bool changed = m.rows != m.snapshot;
       log_ << QStringLiteral("close, answer %1%2").arg(answer).arg(changed ? "" : " (no question)");
       box_.Clear();
-      if (changed) box_.Answer(answer);
-      const bool closed = form_->close();
-      bool expectClosed = true;
+      int messages = 0;
+      bool expectClosed = true, writes = false;
       if (changed) {
-        if (box_.Shown().empty()) {
-          log_ << QStringLiteral("!! no question on closing with changes");
-          return true;
-        }
+        box_.Answer(answer);
+        ++messages;
         if (answer == runtime::kAnswerCancel) expectClosed = false;
-        if (answer == runtime::kAnswerSave) expectClosed = Save(true);
-      } else if (!box_.Shown().empty()) {
-        log_ << QStringLiteral("!! a question on closing without changes");
+        if (answer == runtime::kAnswerSave) expectClosed = writes = PrepareSave(SaveWill(), messages);
+      }
+      const bool closed = form_->close();
+      if (box_.Shown().size() != size_t(messages)) {
+        log_ << QStringLiteral("!! closing showed %1 messages, the model %2").arg(box_.Shown().size()).arg(messages);
         return true;
       }
       if (closed != expectClosed) {
         log_ << QStringLiteral("!! the window %1").arg(closed ? "closed" : "stayed");
         return true;
       }
+      if (writes) Saved();
       if (!closed) return true;
       const QString archive = CheckArchive();
       if (!archive.isEmpty()) {
@@ -387,6 +420,43 @@ bool Runner::Apply(int kind) {
       Start();
       return true;
     }
+    case 12: {  // a pick of a data cell: at level 0 it copies the stored value
+      const int r = Pick(1, n), c = Pick(1, kColumns);
+      log_ << QStringLiteral("pick %1,%2").arg(c).arg(r);
+      QGuiApplication::clipboard()->setText(QStringLiteral("held before"));
+      MouseOn(c, r, false);
+      m.cursor = m.active = r;
+      m.cursorCol = c;
+      if (m.level == 2) m.rowCommands = false;
+      const QString expected =
+          m.level == 0 ? QString::fromStdString(m.archive[r - 1][c]) : QStringLiteral("held before");
+      if (QGuiApplication::clipboard()->text() != expected)
+        log_ << QStringLiteral("!! the clipboard holds \"%1\", the model \"%2\"")
+                    .arg(QGuiApplication::clipboard()->text(), expected);
+      return true;
+    }
+    case 13: {  // a walk with the arrow keys: the cursor follows, nothing is copied
+      if (m.level != 0) return false;
+      QGuiApplication::clipboard()->setText(QStringLiteral("held before"));
+      form_->vaSpread1->setFocus();
+      QStringList keys;
+      for (int k = Pick(1, 4); k > 0; --k) {
+        const int key = std::array{Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right}[Pick(0, 3)];
+        keys << QKeySequence(key).toString();
+        QTest::keyClick(form_->vaSpread1, Qt::Key(key));
+      }
+      log_ << QStringLiteral("walk ") + keys.join(QLatin1Char(' '));
+      if (QGuiApplication::clipboard()->text() != QLatin1String("held before"))
+        log_ << QStringLiteral("!! walking copied \"%1\"").arg(QGuiApplication::clipboard()->text());
+      else if (Module1::ActiveRow != form_->vaSpread1->activeRow() ||
+               Module1::ActiveColumn != form_->vaSpread1->activeCol())
+        log_ << QStringLiteral("!! the current cell did not follow the keys");
+      // Where the keys lead is the grid's to say; the model follows.
+      m.cursor = form_->vaSpread1->activeRow();
+      m.cursorCol = form_->vaSpread1->activeCol();
+      m.active = Module1::ActiveRow;
+      return true;
+    }
     default:
       return false;
   }
@@ -402,7 +472,7 @@ QString Runner::Run() {
   model_.archive = start;
   Start();
   // Weights of the operations, by kind.
-  const std::vector<int> weights{3, 2, 12, 6, 4, 5, 4, 2, 5, 5, 2, 1};
+  const std::vector<int> weights{3, 2, 12, 6, 4, 5, 4, 2, 5, 5, 2, 1, 3, 2};
   std::discrete_distribution<int> kinds(weights.begin(), weights.end());
   std::vector<int> applied(weights.size());
   for (int i = 0; i < operations_; ++i) {
