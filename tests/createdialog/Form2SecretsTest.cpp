@@ -36,15 +36,24 @@ class Form2SecretsTest : public QObject {
   void init() {
     runtime::SetClipboardClearDelayForTest(300ms);
     Board()->setText(kBefore);
-    if (HasSelection()) Board()->setText(kPrimaryBefore, QClipboard::Selection);
+    if (HasSelection()) {
+      primary_ = std::make_unique<ForeignSelection>();
+      QVERIFY(primary_->Hold(kPrimaryBefore));
+    }
   }
-  void cleanup() { runtime::SetClipboardClearDelayForTest(0ms); }
+  void cleanup() {
+    runtime::SetClipboardClearDelayForTest(0ms);
+    primary_.reset();
+  }
 
   void fieldsCopyOnlyMarked_data();
   void fieldsCopyOnlyMarked();
   void labelsArePlainText();
   void closingClearsOnlyOurCopy_data();
   void closingClearsOnlyOurCopy();
+
+ private:
+  std::unique_ptr<ForeignSelection> primary_;
 };
 
 void Form2SecretsTest::fieldsCopyOnlyMarked_data() {
