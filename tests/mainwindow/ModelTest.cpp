@@ -123,7 +123,7 @@ void Runner::MouseOn(int col, int row, bool activate) {
 bool Runner::TypeInto(int col, int row, const QString &text, bool enter) {
   VaSpread *grid = form_->vaSpread1;
   const QModelIndex index = grid->model()->index(row - 1, col - 1);
-  grid->setCurrentIndex(index);
+  MouseOn(col, row, false);  // the owner picks the cell first
   grid->edit(index);
   auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
   if (editor == nullptr) return false;
@@ -286,12 +286,13 @@ bool Runner::Apply(int kind) {
       const QString text = credentialsRow(r) ? QStringLiteral("hle").mid(c - 1, 1) + QString::number(++fresh_) : Text();
       log_ << QStringLiteral("type %1,%2 \"%3\"%4").arg(c).arg(r).arg(text, kind == 2 ? " Enter" : "");
       if (!TypeInto(c, r, text, kind == 2)) {
-        log_ << QStringLiteral("(the cell did not open)");
+        log_ << QStringLiteral("!! the cell did not open for typing");
         return true;
       }
       m.rows[r - 1][c] = text.toStdString();
-      m.cursor = r;
+      m.cursor = m.active = r;
       m.cursorCol = c;
+      m.rowCommands = false;
       return true;
     }
     case 4: {  // rename through Text1: pick a cell of the row, then the name
@@ -439,6 +440,7 @@ bool Runner::Apply(int kind) {
       if (m.level != 0) return false;
       QGuiApplication::clipboard()->setText(QStringLiteral("held before"));
       form_->vaSpread1->setFocus();
+      const int fromCol = form_->vaSpread1->activeCol(), fromRow = form_->vaSpread1->activeRow();
       QStringList keys;
       for (int k = Pick(1, 4); k > 0; --k) {
         const int key = std::array{Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right}[Pick(0, 3)];
@@ -448,13 +450,31 @@ bool Runner::Apply(int kind) {
       log_ << QStringLiteral("walk ") + keys.join(QLatin1Char(' '));
       if (QGuiApplication::clipboard()->text() != QLatin1String("held before"))
         log_ << QStringLiteral("!! walking copied \"%1\"").arg(QGuiApplication::clipboard()->text());
-      else if (Module1::ActiveRow != form_->vaSpread1->activeRow() ||
-               Module1::ActiveColumn != form_->vaSpread1->activeCol())
-        log_ << QStringLiteral("!! the current cell did not follow the keys");
+      else if ((fromCol != form_->vaSpread1->activeCol() || fromRow != form_->vaSpread1->activeRow()) &&
+               (Module1::ActiveRow != form_->vaSpread1->activeRow() ||
+                Module1::ActiveColumn != form_->vaSpread1->activeCol()))
+        log_ << QStringLiteral("!! the current cell %1,%2 did not follow the keys to %3,%4")
+                    .arg(Module1::ActiveColumn)
+                    .arg(Module1::ActiveRow)
+                    .arg(form_->vaSpread1->activeCol())
+                    .arg(form_->vaSpread1->activeRow());
       // Where the keys lead is the grid's to say; the model follows.
       m.cursor = form_->vaSpread1->activeRow();
       m.cursorCol = form_->vaSpread1->activeCol();
       m.active = Module1::ActiveRow;
+      if (Pick(0, 1) == 0) {  // and Space or Enter there: a pick, which copies a cell
+        const bool space = Pick(0, 1) == 0;
+        log_ << QString::fromLatin1(space ? "Space" : "Enter");
+        QTest::keyClick(form_->vaSpread1, space ? Qt::Key_Space : Qt::Key_Return);
+        const bool inSheet = m.cursor >= 0 && m.cursor <= n && m.cursorCol >= 0 && m.cursorCol <= kColumns;
+        if (inSheet) m.active = m.cursor;
+        const QString expected = inSheet && m.cursor >= 1 && m.cursorCol >= 1
+                                     ? QString::fromStdString(m.archive[m.cursor - 1][m.cursorCol])
+                                     : QStringLiteral("held before");
+        if (QGuiApplication::clipboard()->text() != expected)
+          log_ << QStringLiteral("!! the clipboard holds \"%1\", the model \"%2\"")
+                      .arg(QGuiApplication::clipboard()->text(), expected);
+      }
       return true;
     }
     default:
@@ -487,7 +507,7 @@ QString Runner::Run() {
     if (!log_.isEmpty() && log_.last().startsWith(QLatin1String("!! "))) problem = log_.last().mid(3);
     if (problem.isEmpty()) problem = Check();
     if (!problem.isEmpty()) {
-      const QStringList last = log_.mid(std::max<qsizetype>(0, log_.size() - 12));
+      const QStringList last = log_.mid(std::max<qsizetype>(0, log_.size() - 30));
       return QStringLiteral("seed %1, operation %2: %3\nlast operations:\n  %4")
           .arg(seed_)
           .arg(i)
