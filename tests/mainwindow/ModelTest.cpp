@@ -43,9 +43,10 @@ struct Model {
   }
 };
 
-// One operation of the owner, with what it was for the failure message.
-struct Step {
-  QString text;
+// The owner's operations, drawn by weight.
+enum Operation {
+  kDisplay, kEdit, kTypeWithEnter, kTypeWithoutEnter, kRename, kInsert, kDelete, kDeleteCurrent,
+  kActivate, kSave, kClose, kRestart, kPickCell, kWalk
 };
 
 class Runner {
@@ -260,7 +261,7 @@ bool Runner::Apply(int kind) {
   const int n = m.Rows();
   auto credentialsRow = [&](int r) { return r >= 1 && r <= n && m.rows[r - 1][0] == kCredentials; };
   switch (kind) {
-    case 0: {  // Display
+    case kDisplay: {
       log_ << QStringLiteral("display");
       Click(form_->SSCommand1);
       if (m.level == 2) m.rowCommands = false;
@@ -269,23 +270,23 @@ bool Runner::Apply(int kind) {
       m.Fill();
       return true;
     }
-    case 1: {  // Edit
+    case kEdit: {
       log_ << QStringLiteral("edit");
       Click(form_->SSCommand3);
       if (m.level == 2) m.edit = !m.edit;
       return true;
     }
-    case 2:
-    case 3: {  // type into a cell, with Enter (2) or without (3)
+    case kTypeWithEnter:
+    case kTypeWithoutEnter: {
       // The owner first gets to where cells can be typed into.
-      if (m.level != 2) return Apply(0);
-      if (!m.edit) return Apply(1);
+      if (m.level != 2) return Apply(kDisplay);
+      if (!m.edit) return Apply(kEdit);
       const int r = Pick(1, n), c = Pick(1, kColumns);
       // Into the credentials row only credentials the rules accept: set, and
       // each unlike the others.
       const QString text = credentialsRow(r) ? QStringLiteral("hle").mid(c - 1, 1) + QString::number(++fresh_) : Text();
-      log_ << QStringLiteral("type %1,%2 \"%3\"%4").arg(c).arg(r).arg(text, kind == 2 ? " Enter" : "");
-      if (!TypeInto(c, r, text, kind == 2)) {
+      log_ << QStringLiteral("type %1,%2 \"%3\"%4").arg(c).arg(r).arg(text, kind == kTypeWithEnter ? " Enter" : "");
+      if (!TypeInto(c, r, text, kind == kTypeWithEnter)) {
         log_ << QStringLiteral("!! the cell did not open for typing");
         return true;
       }
@@ -295,8 +296,8 @@ bool Runner::Apply(int kind) {
       m.rowCommands = false;
       return true;
     }
-    case 4: {  // rename through Text1: pick a cell of the row, then the name
-      if (m.level != 2) return Apply(0);
+    case kRename: {  // rename through Text1: pick a cell of the row, then the name
+      if (m.level != 2) return Apply(kDisplay);
       const int r = Pick(1, n);
       if (credentialsRow(r)) return false;
       const QString name = Pick(0, 5) == 0 ? QString() : QStringLiteral("N") + Text();
@@ -309,39 +310,39 @@ bool Runner::Apply(int kind) {
       m.rows[r - 1][0] = name.toStdString();
       return true;
     }
-    case 5:
-    case 6: {  // Insert (5) or Delete (6) after a pick of a row header, the corner or a column header
+    case kInsert:
+    case kDelete: {  // after a pick of a row header, the corner or a column header
       int col = 0, row = Pick(0, n + 1);
       if (row == n + 1) {
         row = 0;
         col = Pick(0, kColumns);
       }
-      if (kind == 6 && credentialsRow(row) && Pick(0, 3) != 0) return false;
-      log_ << QStringLiteral("%1 at %2,%3").arg(kind == 5 ? "insert" : "delete").arg(col).arg(row);
+      if (kind == kDelete && credentialsRow(row) && Pick(0, 3) != 0) return false;
+      log_ << QStringLiteral("%1 at %2,%3").arg(kind == kInsert ? "insert" : "delete").arg(col).arg(row);
       MouseOn(col, row, false);
       m.cursor = m.active = row;
       m.cursorCol = col;
       if (m.level == 2) m.rowCommands = grid_rules::IsRowHeader(col, row, n);
       if (row == 0 && col > 0) m.cursor = m.active = 0;
-      Click(kind == 5 ? form_->SSCommand5 : form_->SSCommand6);
+      Click(kind == kInsert ? form_->SSCommand5 : form_->SSCommand6);
       if (!m.rowCommands) return true;
-      if (kind == 5 && grid_rules::CanInsert(row, n)) {
+      if (kind == kInsert && grid_rules::CanInsert(row, n)) {
         std::vector<std::string> fresh(kColumns + 1);
         fresh[0] = "New" + std::to_string(row);
         m.rows.insert(m.rows.begin() + (row - 1), fresh);
-      } else if (kind == 6 && grid_rules::CanDelete(row, n)) {
+      } else if (kind == kDelete && grid_rules::CanDelete(row, n)) {
         m.rows.erase(m.rows.begin() + (row - 1));
       }
       return true;
     }
-    case 7: {  // the current row deleted again, without a new pick
+    case kDeleteCurrent: {  // the current row deleted again, without a new pick
       if (credentialsRow(m.cursor) && Pick(0, 3) != 0) return false;
       log_ << QStringLiteral("delete the current row");
       Click(form_->SSCommand6);
       if (m.rowCommands && grid_rules::CanDelete(m.cursor, n)) m.rows.erase(m.rows.begin() + (m.cursor - 1));
       return true;
     }
-    case 8: {  // the cell-activate event on a row header
+    case kActivate: {  // the cell-activate event on a row header
       const int row = Pick(1, n);
       log_ << QStringLiteral("activate 0,%1").arg(row);
       // A double click picks with its first click.
@@ -358,7 +359,7 @@ bool Runner::Apply(int kind) {
       }
       return true;
     }
-    case 9: {  // Save
+    case kSave: {
       log_ << QStringLiteral("save");
       box_.Clear();
       int messages = 0;
@@ -378,7 +379,7 @@ bool Runner::Apply(int kind) {
       }
       return true;
     }
-    case 10: {  // close, with each answer, and the next start
+    case kClose: {  // close, with each answer, and the next start
       const int answer = std::array{runtime::kAnswerSave, runtime::kAnswerDiscard, runtime::kAnswerCancel}[Pick(0, 2)];
       const bool changed = m.rows != m.snapshot;
       log_ << QStringLiteral("close, answer %1%2").arg(answer).arg(changed ? "" : " (no question)");
@@ -410,7 +411,7 @@ bool Runner::Apply(int kind) {
       Start();
       return true;
     }
-    case 11: {  // restart without closing: the program ended
+    case kRestart: {  // restart without closing: the program ended
       log_ << QStringLiteral("restart");
       form_.reset();
       const QString archive = CheckArchive();
@@ -421,7 +422,7 @@ bool Runner::Apply(int kind) {
       Start();
       return true;
     }
-    case 12: {  // a pick of a data cell: at level 0 it copies the stored value
+    case kPickCell: {  // a pick of a data cell: at level 0 it copies the stored value
       const int r = Pick(1, n), c = Pick(1, kColumns);
       log_ << QStringLiteral("pick %1,%2").arg(c).arg(r);
       QGuiApplication::clipboard()->setText(QStringLiteral("held before"));
@@ -436,7 +437,7 @@ bool Runner::Apply(int kind) {
                     .arg(QGuiApplication::clipboard()->text(), expected);
       return true;
     }
-    case 13: {  // a walk with the arrow keys: the cursor follows, nothing is copied
+    case kWalk: {  // a walk with the arrow keys: the cursor follows, nothing is copied
       if (m.level != 0) return false;
       QGuiApplication::clipboard()->setText(QStringLiteral("held before"));
       form_->vaSpread1->setFocus();
@@ -491,7 +492,7 @@ QString Runner::Run() {
   if (!WriteAndReadArchive(kTitles, start)) return QStringLiteral("the first archive did not read back");
   model_.archive = start;
   Start();
-  // Weights of the operations, by kind.
+  // Weights of the operations, in the order of Operation.
   const std::vector<int> weights{3, 2, 12, 6, 4, 5, 4, 2, 5, 5, 2, 1, 3, 2};
   std::discrete_distribution<int> kinds(weights.begin(), weights.end());
   std::vector<int> applied(weights.size());
