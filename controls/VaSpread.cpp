@@ -455,7 +455,7 @@ void VaSpread::PlaceCursor(int col, int row) {
     activeRow_ = row;
     return;
   }
-  ShowHeaderPicked(col, row);
+  MoveToHeader(col, row);
 }
 
 bool VaSpread::HandleHeaderMouse(Qt::Orientation orientation, QEvent *event) {
@@ -534,7 +534,7 @@ void VaSpread::keyPressEvent(QKeyEvent *event) {
     event->accept();
     return;
   }
-  if (HeaderKey(event)) {
+  if (HeaderKey(event) || PickKey(event)) {
     event->accept();
     return;
   }
@@ -545,12 +545,15 @@ void VaSpread::keyPressEvent(QKeyEvent *event) {
 
 // A header (or the corner) becomes current. No data cell keeps the cursor,
 // so typing cannot go into a cell the user did not pick.
-void VaSpread::PickHeader(int col, int row) {
-  ShowHeaderPicked(col, row);
-  emit cellPicked(col, row);
+void VaSpread::PickHeader(int col, int row, bool byKey) {
+  MoveToHeader(col, row);
+  if (byKey)
+    emit cursorMoved(col, row);
+  else
+    emit cellPicked(col, row);
 }
 
-void VaSpread::ShowHeaderPicked(int col, int row) {
+void VaSpread::MoveToHeader(int col, int row) {
   selectionModel()->clearCurrentIndex();
   if (row == 0 && col >= 1 && col <= model_->Cols()) {
     selectionModel()->select(model_->index(0, col - 1),
@@ -570,7 +573,7 @@ void VaSpread::ShowHeaderPicked(int col, int row) {
   activeRow_ = row;
 }
 
-// A data cell picked from the keyboard: the cursor moves there.
+// A data cell reached from the keyboard: the cursor moves there.
 void VaSpread::PickCell(int col, int row) {
   const QModelIndex index = model_->index(row - 1, col - 1);
   if (!index.isValid()) return;
@@ -578,7 +581,43 @@ void VaSpread::PickCell(int col, int row) {
   scrollTo(index);
   activeCol_ = col;
   activeRow_ = row;
-  emit cellPicked(col, row);
+  emit cursorMoved(col, row);
+}
+
+void VaSpread::SetActiveCell(int col, int row) {
+  if (!InSheet(col, row)) return;
+  if (col == 0 || row == 0) {
+    MoveToHeader(col, row);
+    return;
+  }
+  const QModelIndex index = model_->index(row - 1, col - 1);
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  activeCol_ = col;
+  activeRow_ = row;
+}
+
+bool VaSpread::EditorText(int &col, int &row, QString &text) const {
+  auto *line = qobject_cast<QLineEdit *>(editor_.data());
+  if (line == nullptr) return false;
+  col = editorCol_;
+  row = editorRow_;
+  text = line->text();
+  return true;
+}
+
+// Space or Enter on the cursor's cell is the keyboard's pick: the owner
+// means that cell, as with a click. Space types into a cell that is open.
+bool VaSpread::PickKey(QKeyEvent *event) {
+  if (event->modifiers() & ~Qt::KeypadModifier) return false;
+  const int key = event->key();
+  if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+  if (state() == EditingState || !InSheet(activeCol_, activeRow_)) return false;
+  if (!OnHeader()) {
+    if (!currentIndex().isValid()) return false;
+    if (key == Qt::Key_Space && (model_->flags(currentIndex()) & Qt::ItemIsEditable)) return false;
+  }
+  emit cellPicked(activeCol_, activeRow_);
+  return true;
 }
 
 // Moves to, between and out of the headers; true when the key was one.
@@ -589,11 +628,11 @@ bool VaSpread::HeaderKey(QKeyEvent *event) {
   if (!OnHeader()) {
     if (!currentIndex().isValid()) return false;
     if (key == Qt::Key_Left && activeCol_ == 1) {
-      PickHeader(0, activeRow_);
+      PickHeader(0, activeRow_, true);
       return true;
     }
     if (key == Qt::Key_Up && activeRow_ == 1) {
-      PickHeader(activeCol_, 0);
+      PickHeader(activeCol_, 0, true);
       return true;
     }
     return false;
@@ -603,33 +642,33 @@ bool VaSpread::HeaderKey(QKeyEvent *event) {
     const int row = std::min(activeRow_, rows);
     if (key == Qt::Key_Up) {
       // From past the last row (its row was deleted) to the last row.
-      PickHeader(0, activeRow_ > rows ? rows : row - 1);
+      PickHeader(0, activeRow_ > rows ? rows : row - 1, true);
     } else if (key == Qt::Key_Down) {
-      if (activeRow_ < rows) PickHeader(0, activeRow_ + 1);
+      if (activeRow_ < rows) PickHeader(0, activeRow_ + 1, true);
     } else if (key == Qt::Key_Right) {
       if (row >= 1 && cols >= 1) PickCell(1, row);
     }
   } else if (activeRow_ == 0 && activeCol_ >= 1) {  // a column header
     const int col = std::min(activeCol_, cols);
     if (key == Qt::Key_Left) {
-      PickHeader(col > 1 ? col - 1 : 0, 0);
+      PickHeader(col > 1 ? col - 1 : 0, 0, true);
     } else if (key == Qt::Key_Right) {
-      if (activeCol_ < cols) PickHeader(activeCol_ + 1, 0);
+      if (activeCol_ < cols) PickHeader(activeCol_ + 1, 0, true);
     } else if (key == Qt::Key_Down) {
       if (rows >= 1 && col >= 1) PickCell(col, 1);
     }
   } else {  // the corner
-    if (key == Qt::Key_Right && cols >= 1) PickHeader(1, 0);
-    if (key == Qt::Key_Down && rows >= 1) PickHeader(0, 1);
+    if (key == Qt::Key_Right && cols >= 1) PickHeader(1, 0, true);
+    if (key == Qt::Key_Down && rows >= 1) PickHeader(0, 1, true);
   }
   return true;
 }
 
-// A cursor moved by the keys, or by finishing an edit, is a pick as a
-// click is.
+// A cursor moved by the keys, or by finishing an edit: the current cell
+// follows, but nothing is picked.
 void VaSpread::PickIfMoved(const QModelIndex &before) {
   const QModelIndex now = currentIndex();
-  if (now.isValid() && now != before) emit cellPicked(now.column() + 1, now.row() + 1);
+  if (now.isValid() && now != before) emit cursorMoved(now.column() + 1, now.row() + 1);
 }
 
 // On a header no data cell has the cursor: nothing to move from. The view

@@ -67,12 +67,21 @@ class VaSpread : public QTableView {
   // corner (0, 0), until the cursor moves again. A header keeps the cursor
   // when the grid loses and regains the focus.
   //
-  // Keys move the cursor from where it is and raise cellPicked as a click
-  // does: Left from column 1 reaches the row header, Up and Down walk the
-  // row headers, Right goes back to column 1; Down from a column header or
-  // the corner enters the sheet below it.
+  // Keys move the cursor from where it is and raise cursorMoved: Left from
+  // column 1 reaches the row header, Up and Down walk the row headers, Right
+  // goes back to column 1; Down from a column header or the corner enters
+  // the sheet below it. Space or Enter on the cursor's cell (Space only
+  // where it cannot be typed into) picks it, as a click does.
   int activeRow() const { return activeRow_; }
   int activeCol() const { return activeCol_; }
+  // Puts the cursor on a cell, a header or the corner, raising no event;
+  // outside the sheet it stays where it is.
+  void SetActiveCell(int col, int row);
+
+  // The cell editor, while one is open: its cell and what it holds now.
+  bool EditorText(int &col, int &row, QString &text) const;
+  // Ends an open edit, keeping what was typed, as Enter would.
+  void FinishEditing() { CommitOpenEditor(); }
 
   // Lock of the selected cells (Row, Col; -1 every row / column). Reading
   // reports true only when every selected cell is locked. Setting it for
@@ -99,6 +108,9 @@ class VaSpread : public QTableView {
   void cellPicked(int col, int row);
   // Double click on any cell, headers and corner included.
   void cellActivated(int col, int row);
+  // The cursor moved to a cell or header by the keys, or by finishing an
+  // edit: not a pick of that cell.
+  void cursorMoved(int col, int row);
 
  protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
@@ -123,9 +135,10 @@ class VaSpread : public QTableView {
   void ShowCornerText();
   bool HandleHeaderMouse(Qt::Orientation orientation, QEvent *event);
   bool OnHeader() const { return activeRow_ == 0 || activeCol_ == 0; }
-  void PickHeader(int col, int row);
-  void ShowHeaderPicked(int col, int row);
+  void MoveToHeader(int col, int row);
+  void PickHeader(int col, int row, bool byKey = false);
   void PickCell(int col, int row);
+  bool PickKey(QKeyEvent *event);
   bool HeaderKey(QKeyEvent *event);
   void PickIfMoved(const QModelIndex &before);
 

@@ -150,6 +150,7 @@ Form1::Form1(QWidget *parent)
 
   connect(vaSpread1, &controls::VaSpread::cellPicked, this, &Form1::vaSpread1_CellPicked);
   connect(vaSpread1, &controls::VaSpread::cellActivated, this, &Form1::vaSpread1_CellActivated);
+  connect(vaSpread1, &controls::VaSpread::cursorMoved, this, &Form1::vaSpread1_CursorMoved);
 
   // Keyboard order as designed: grid, password box, then the command bar.
   QWidget *order[] = {vaSpread1, Text1, SSCommand2, SSCommand4, SSCommand3, SSCommand1, SSCommand5, SSCommand6};
@@ -460,21 +461,33 @@ void Form1::SSCommand6_Click() {
   vaSpread1->setMaxRows(rows - 1);
 }
 
+// A click, Space or Enter on a cell: at level 0 the owner means to copy it.
 void Form1::vaSpread1_CellPicked(int col, int row) {
   using namespace Module1;
   if (locked()) return;  // ActiveRow and ActiveColumn come back with the rest
+  vaSpread1_CursorMoved(col, row);
+  if (col != 0 && DisplayLevel == 0 && vaSpread1->lock()) CopyCellToClipboard();
+}
+
+// The current cell follows the cursor, also as the keys walk the grid, but
+// walking copies nothing: every masked value passed would reach the
+// clipboard's history.
+void Form1::vaSpread1_CursorMoved(int col, int row) {
+  using namespace Module1;
+  if (locked()) return;
   ActiveRow = row;
   ActiveColumn = col;
   if (col == 0) {
     if (DisplayLevel == 2) {
-      SSCommand5->setEnabled(true);
-      SSCommand6->setEnabled(true);
+      // Only a row of the grid can take a row before it or go.
+      const bool onRow = grid_rules::IsRowHeader(col, row, vaSpread1->maxRows());
+      SSCommand5->setEnabled(onRow);
+      SSCommand6->setEnabled(onRow);
     }
     return;
   }
   SSCommand5->setEnabled(false);
   SSCommand6->setEnabled(false);
-  if (DisplayLevel == 0 && vaSpread1->lock()) CopyCellToClipboard();
   ShowItemName();
 }
 

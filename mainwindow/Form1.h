@@ -97,6 +97,7 @@ class Form1 : public QWidget {
   void SSCommand6_Click();  // Delete
   void vaSpread1_CellPicked(int col, int row);
   void vaSpread1_CellActivated(int col, int row);
+  void vaSpread1_CursorMoved(int col, int row);
 
  protected:
   bool eventFilter(QObject *watched, QEvent *event) override;

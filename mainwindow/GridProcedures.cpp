@@ -24,10 +24,11 @@ void FillGrid(controls::VaSpread &grid) {
   const int columns = std::clamp<int>(ColumnCount, 0, kTableFields - 1);
   for (int c = 1; c <= columns; ++c) grid.SetText(c, 0, ToCellText(QString::fromStdString(ColumnTitles[c])));
   ClearRows(grid, 1, RowCount);
-  const int lastRow = std::min<int>(RowCount, kTableRows - 1);
-  for (int r = 0; r <= lastRow; ++r) {
+  // Every record the archive holds is shown, an unnamed one as a row without
+  // a name: the rows after it must not drop out of sight, nor out of Save.
+  const int rows = std::clamp<int>(RowCount, 0, kTableRows);
+  for (int r = 0; r < rows; ++r) {
     const Row &row = VaultTable[r];
-    if (row[0].empty()) break;
     grid.SetText(0, r + 1, ToCellText(QString::fromStdString(row[0])));
     for (int c = 1; c <= columns; ++c) {
       // The mask itself goes into the grid: a masked cell never holds the value.
@@ -144,7 +145,7 @@ int16_t CollectGrid(controls::VaSpread &grid) {
   if (const auto refusal = store::ArchiveRefusal(store::TableTitles(), HintText, records)) return refuse(*refusal);
   const store::Credentials credentials = store::CredentialsOf(records);
   if (credentials.found) {
-    if (const auto refusal = store::CredentialsRefusal(credentials.login, credentials.edit, credentials.hint))
+    if (const auto refusal = store::CredentialsRefusal(credentials, ColumnCount))
       return refuse(*refusal);
   } else if (runtime::MsgBox(grid_rules::kNoCredentialsQuestion, runtime::kStyleCriticalOkCancel,
                              grid_rules::kSaveCaption) != runtime::kAnswerOk) {
@@ -162,6 +163,8 @@ bool SaveGrid(controls::VaSpread &grid) {
   using namespace Module1;
   for (int c = 1; c <= ColumnCount; ++c)
     if (IsMasked(c)) return false;
+  // What is being typed is part of what the owner saves.
+  grid.FinishEditing();
   const auto table = VaultTable;
   const int16_t rowCount = RowCount;
   const int16_t n = CollectGrid(grid);
@@ -172,6 +175,9 @@ bool SaveGrid(controls::VaSpread &grid) {
     RowCount = rowCount;
     return false;
   }
+  // The current row stays on its item as the blank rows above it go: a
+  // Delete or a new name after Save must reach the row the owner sees.
+  int cursorRow = grid.activeRow();
   for (int row = grid.maxRows(); row >= 1; --row) {
     bool empty = true;
     for (int c = 0; c <= grid.maxCols() && empty; ++c) {
@@ -182,17 +188,24 @@ bool SaveGrid(controls::VaSpread &grid) {
     grid.setRow(row);
     grid.setAction(controls::VaSpread::kActionDeleteRow);
     grid.setMaxRows(grid.maxRows() - 1);
+    if (row < cursorRow) --cursorRow;
+    if (row < ActiveRow) --ActiveRow;
   }
+  if (cursorRow != grid.activeRow()) grid.SetActiveCell(grid.activeCol(), cursorRow);
   return true;
 }
 
 QStringList GridContents(controls::VaSpread &grid) {
   QStringList texts{QString::number(grid.maxRows()), QString::number(grid.maxCols())};
+  // A cell still being typed into holds what the editor holds.
+  int editorCol = -1, editorRow = -1;
+  QString typed;
+  grid.EditorText(editorCol, editorRow, typed);
   for (int row = 1; row <= grid.maxRows(); ++row)
     for (int c = 0; c <= grid.maxCols(); ++c) {
       QString text;
       grid.GetText(c, row, text);
-      texts << text;
+      texts << (c == editorCol && row == editorRow ? typed : text);
     }
   return texts;
 }

@@ -13,8 +13,9 @@ namespace controls {
 class VaSpread;
 }
 
-// Writes titles, item names and values into the grid, masking by
-// DisplayLevel; the grid must already have its row and column counts.
+// Writes titles, item names and values of table rows 0 to RowCount - 1
+// into the grid, masking by DisplayLevel; the grid must already have its row
+// and column counts.
 void FillGrid(controls::VaSpread &grid);
 
 // The text of a cell, "" when it holds none.
@@ -41,15 +42,16 @@ std::vector<store::Record> ReadEntries(controls::VaSpread &grid);
 // user declined; the table is untouched in both.
 int16_t CollectGrid(controls::VaSpread &grid);
 
-// Save: CollectGrid, then the archive. On a failed write the table is put
-// back as it was. Once written, wholly empty rows leave the grid, so grid
-// row r shows table row r - 1 again. True when the archive now holds the
-// grid. Nothing happens while a column is masked.
+// Save: CollectGrid, then the archive, an open edit included. On a failed
+// write the table is put back as it was. Once written, wholly empty rows
+// leave the grid, so grid row r shows table row r - 1 again; the grid's
+// cursor and ActiveRow stay on the item they were on. True when the archive
+// now holds the grid. Nothing happens while a column is masked.
 bool SaveGrid(controls::VaSpread &grid);
 
 // The data the owner can change in the grid: its rows, with item names and
-// values, the header row left out. Two snapshots differ when there are
-// unsaved changes.
+// values, the header row left out, and what an open cell editor holds. Two
+// snapshots differ when there are unsaved changes.
 QStringList GridContents(controls::VaSpread &grid);
 
 // Whether DisplayLevel hides column c.

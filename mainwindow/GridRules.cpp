@@ -9,6 +9,8 @@ bool CanInsert(int activeRow, int rows) {
 
 bool CanDelete(int activeRow, int rows) { return rows > 2 && activeRow >= 1 && activeRow <= rows; }
 
+bool IsRowHeader(int col, int row, int rows) { return col == 0 && row >= 1 && row <= rows; }
+
 bool CanOpenRow(int row, int rows) { return row >= 1 && row <= rows && rows < kMaxGridRows; }
 
 bool CanRemoveRow(int row, int rows) { return row >= 1 && row <= rows; }

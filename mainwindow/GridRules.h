@@ -19,6 +19,9 @@ inline constexpr int kMaxGridRows = Module1::kMaxFileRows;
 bool CanInsert(int activeRow, int rows);
 // Delete: removes the active row; never below 2 rows.
 bool CanDelete(int activeRow, int rows);
+// Insert and Delete act on a pick of a row header of a grid row; on the
+// corner, a column header or past the last row they have nothing to act on.
+bool IsRowHeader(int col, int row, int rows);
 // The cell-activate event: a blank row above a named row.
 bool CanOpenRow(int row, int rows);
 // The cell-activate event: an unnamed row goes.

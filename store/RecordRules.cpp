@@ -7,6 +7,11 @@ namespace {
 
 const std::string kDifferent = "異なるパスワードを設定してください。";
 
+// Where the credentials row holds each credential.
+constexpr int kHintColumn = 1;
+constexpr int kLoginColumn = 2;
+constexpr int kEditColumn = 3;
+
 std::string RowName(const Record &record) {
   const std::string &name = record.fields.empty() ? std::string() : record.fields[0];
   return "Row " + std::to_string(record.row) + (name.empty() ? "" : " (" + name + ")");
@@ -28,12 +33,19 @@ std::string TrimBlanks(std::string_view text) {
 
 std::optional<Refusal> CredentialsRefusal(const std::string &loginText, const std::string &editText,
                                           const std::string &hintText) {
-  const std::string login = TrimBlanks(loginText), edit = TrimBlanks(editText), hint = TrimBlanks(hintText);
-  if (login.empty()) return Refusal{"ログインパスワードが設定されていません。", ""};
-  if (edit.empty()) return Refusal{"編集パスワードが設定されていません。", ""};
-  if (edit == login) return Refusal{"ログインパスワードと編集パスワードが同じです。", kDifferent};
-  if (hint == login) return Refusal{"ログインパスワードと連想言葉が同じです。", kDifferent};
-  if (edit == hint) return Refusal{"編集パスワードと連想言葉が同じです。", kDifferent};
+  return CredentialsRefusal(Credentials{true, hintText, loginText, editText}, kEditColumn);
+}
+
+std::optional<Refusal> CredentialsRefusal(const Credentials &credentials, int columns) {
+  const std::string login = TrimBlanks(credentials.login), edit = TrimBlanks(credentials.edit),
+                    hint = TrimBlanks(credentials.hint);
+  const bool hasHint = columns >= kHintColumn, hasLogin = columns >= kLoginColumn, hasEdit = columns >= kEditColumn;
+  if (hasLogin && login.empty()) return Refusal{"ログインパスワードが設定されていません。", ""};
+  if (hasEdit && edit.empty()) return Refusal{"編集パスワードが設定されていません。", ""};
+  if (hasLogin && hasEdit && edit == login)
+    return Refusal{"ログインパスワードと編集パスワードが同じです。", kDifferent};
+  if (hasHint && hasLogin && hint == login) return Refusal{"ログインパスワードと連想言葉が同じです。", kDifferent};
+  if (hasHint && hasEdit && edit == hint) return Refusal{"編集パスワードと連想言葉が同じです。", kDifferent};
   return std::nullopt;
 }
 

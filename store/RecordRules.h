@@ -63,6 +63,12 @@ struct Record {
 
 Credentials CredentialsOf(const std::vector<Record> &records);
 
+// The credential rules on records of columns 1 to columns: the hint word is
+// column 1, the login password column 2, the edit password column 3. A rule
+// about a credential past the last column is not applied: the owner can
+// neither see nor set it there, and the next start takes it as before.
+std::optional<Refusal> CredentialsRefusal(const Credentials &credentials, int columns);
+
 // What a text must not hold, as said of where it stands ("The hint word").
 Refusal HoldsSeparator(const std::string &where);
 

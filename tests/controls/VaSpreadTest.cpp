@@ -478,32 +478,41 @@ void VaSpreadTest::sizeUnitsFitTheFont() {
 }
 
 // Keys from a starting place (a click on a cell, a row header, a column
-// header or the corner): every move is a pick, from where the cursor is.
+// header or the corner): every move takes the cursor from where it is, and
+// is no pick; Space and Enter pick the cursor's cell.
 void VaSpreadTest::keysMoveAndPick_data() {
   QTest::addColumn<int>("target");
   QTest::addColumn<int>("col");
   QTest::addColumn<int>("row");
   QTest::addColumn<QList<int>>("keys");
+  QTest::addColumn<QVariantList>("moves");  // "c:r" per cursor move raised by the keys
   QTest::addColumn<QVariantList>("picks");  // "c:r" per pick raised by the keys
   const int left = Qt::Key_Left, right = Qt::Key_Right, up = Qt::Key_Up, down = Qt::Key_Down;
+  const int space = Qt::Key_Space, enter = Qt::Key_Return;
+  QTest::newRow("space picks the cell walked to") << int(DataCell) << 1 << 3 << QList<int>{down, space}
+                                                 << QVariantList{"1:4"} << QVariantList{"1:4"};
+  QTest::newRow("enter picks the cell walked to") << int(DataCell) << 2 << 2 << QList<int>{right, enter}
+                                                 << QVariantList{"3:2"} << QVariantList{"3:2"};
+  QTest::newRow("space picks a row header") << int(DataCell) << 1 << 2 << QList<int>{left, space}
+                                            << QVariantList{"0:2"} << QVariantList{"0:2"};
   QTest::newRow("left from column 1 to the row header") << int(DataCell) << 1 << 3 << QList<int>{left}
-                                                       << QVariantList{"0:3"};
+                                                       << QVariantList{"0:3"} << QVariantList{};
   QTest::newRow("left from column 2 stays in the sheet") << int(DataCell) << 2 << 3 << QList<int>{left}
-                                                        << QVariantList{"1:3"};
+                                                        << QVariantList{"1:3"} << QVariantList{};
   QTest::newRow("down and up along the row headers") << int(RowHeader) << 0 << 4 << QList<int>{down, up, up}
-                                                     << QVariantList{"0:5", "0:4", "0:3"};
+                                                     << QVariantList{"0:5", "0:4", "0:3"} << QVariantList{};
   QTest::newRow("down from the last row header stays") << int(RowHeader) << 0 << 5 << QList<int>{down}
-                                                       << QVariantList{};
+                                                       << QVariantList{} << QVariantList{};
   QTest::newRow("right from a row header into column 1") << int(RowHeader) << 0 << 2 << QList<int>{right, right}
-                                                         << QVariantList{"1:2", "2:2"};
+                                                         << QVariantList{"1:2", "2:2"} << QVariantList{};
   QTest::newRow("up from row 1 to the corner and back") << int(RowHeader) << 0 << 1 << QList<int>{up, down}
-                                                        << QVariantList{"0:0", "0:1"};
+                                                        << QVariantList{"0:0", "0:1"} << QVariantList{};
   QTest::newRow("up from a cell of row 1 to its title") << int(DataCell) << 2 << 1 << QList<int>{up, left, down}
-                                                        << QVariantList{"2:0", "1:0", "1:1"};
+                                                        << QVariantList{"2:0", "1:0", "1:1"} << QVariantList{};
   QTest::newRow("corner to the titles") << int(Corner) << 0 << 0 << QList<int>{right, right}
-                                        << QVariantList{"1:0", "2:0"};
+                                        << QVariantList{"1:0", "2:0"} << QVariantList{};
   QTest::newRow("cells by the arrows") << int(DataCell) << 2 << 2 << QList<int>{down, right, up}
-                                       << QVariantList{"2:3", "3:3", "3:2"};
+                                       << QVariantList{"2:3", "3:3", "3:2"} << QVariantList{};
 }
 
 void VaSpreadTest::keysMoveAndPick() {
@@ -511,6 +520,7 @@ void VaSpreadTest::keysMoveAndPick() {
   QFETCH(int, col);
   QFETCH(int, row);
   QFETCH(QList<int>, keys);
+  QFETCH(QVariantList, moves);
   QFETCH(QVariantList, picks);
   VaSpread grid;
   FillSheet(grid, 3, 5);
@@ -521,13 +531,18 @@ void VaSpreadTest::keysMoveAndPick() {
   QWidget *place = ClickPlace(grid, Target(target), col, row, pos);
   QTest::mouseClick(place, Qt::LeftButton, {}, pos);
   QVERIFY(grid.hasFocus());
+  QSignalSpy moved(&grid, &VaSpread::cursorMoved);
   QSignalSpy picked(&grid, &VaSpread::cellPicked);
   for (int key : keys) QTest::keyClick(&grid, Qt::Key(key));
-  QVariantList seen;
-  for (const QList<QVariant> &pick : picked)
-    seen << QStringLiteral("%1:%2").arg(pick.at(0).toInt()).arg(pick.at(1).toInt());
-  QCOMPARE(seen, picks);
-  const QString last = picks.isEmpty() ? QStringLiteral("%1:%2").arg(col).arg(row) : picks.last().toString();
+  auto places = [](const QSignalSpy &spy) {
+    QVariantList seen;
+    for (const QList<QVariant> &event : spy)
+      seen << QStringLiteral("%1:%2").arg(event.at(0).toInt()).arg(event.at(1).toInt());
+    return seen;
+  };
+  QCOMPARE(places(moved), moves);
+  QCOMPARE(places(picked), picks);
+  const QString last = moves.isEmpty() ? QStringLiteral("%1:%2").arg(col).arg(row) : moves.last().toString();
   QCOMPARE(QStringLiteral("%1:%2").arg(grid.activeCol()).arg(grid.activeRow()), last);
   // On a header no data cell takes typing.
   if (grid.activeCol() == 0 || grid.activeRow() == 0) QVERIFY(!grid.currentIndex().isValid());
@@ -599,12 +614,12 @@ void VaSpreadTest::upFromADeletedLastRow() {
   grid.setRow(5);
   grid.setAction(VaSpread::kActionDeleteRow);
   grid.setMaxRows(4);
-  QSignalSpy picked(&grid, &VaSpread::cellPicked);
+  QSignalSpy moved(&grid, &VaSpread::cursorMoved);
   QTest::keyClick(&grid, Qt::Key_Down);
-  QVERIFY(picked.isEmpty());
+  QVERIFY(moved.isEmpty());
   QTest::keyClick(&grid, Qt::Key_Up);
-  QCOMPARE(picked.size(), 1);
-  QCOMPARE(picked.at(0), (QVariantList{0, 4}));
+  QCOMPARE(moved.size(), 1);
+  QCOMPARE(moved.at(0), (QVariantList{0, 4}));
 }
 
 QTEST_MAIN(VaSpreadTest)

@@ -18,6 +18,8 @@
 
 using controls::VaSpread;
 
+Q_DECLARE_METATYPE(TableRows)
+
 namespace {
 
 const QColor kFace = controls::ButtonFace();
@@ -87,6 +89,25 @@ void TypeIntoCell(Form1 &form, int col, int row, const QString &text) {
   QTest::keyClicks(editor, text);
   QTest::keyClick(editor, Qt::Key_Return);
   QCoreApplication::processEvents();  // the view finishes the edit queued
+}
+
+// Types text into an unlocked cell and leaves the editor open, as the owner
+// who has not pressed Enter yet.
+void TypeIntoCellOpen(Form1 &form, int col, int row, const QString &text) {
+  VaSpread *grid = form.vaSpread1;
+  const QModelIndex index = grid->model()->index(row - 1, col - 1);
+  grid->setCurrentIndex(index);
+  grid->edit(index);
+  auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+  QVERIFY2(editor != nullptr, "the cell did not open for typing");
+  editor->selectAll();
+  QTest::keyClicks(editor, text);
+}
+
+// Unlocks with the passwords the archive in use gives.
+void UnlockAsRead(Form1 &form) {
+  Type(form, QString::fromStdString(Module1::LoginPasswordText));
+  Type(form, QString::fromStdString(Module1::EditPasswordText));
 }
 
 // Steps of the user, one per text: "pick C,R", "activate C,R", "name TEXT"
@@ -221,6 +242,12 @@ class CommandsTest : public QObject {
   void saveWhileMaskedDoesNothing();
   void renameThroughText1AndSave();
   void changedPasswordsWorkAfterRestart();
+  void saveKeepsTheCurrentItem_data();
+  void saveKeepsTheCurrentItem();
+  void narrowArchivesSaveAgain_data();
+  void narrowArchivesSaveAgain();
+  void unnamedRecordsStayInTheGrid_data();
+  void unnamedRecordsStayInTheGrid();
 
   void rowCommands_data();
   void rowCommands();
@@ -454,7 +481,11 @@ void CommandsTest::cellPickButtonsAndItemName_data() {
   QTest::addColumn<bool>("insertDelete");
   QTest::addColumn<QString>("text");
   QTest::newRow("level 2, row header") << 2 << QStringList{"pick 0,2"} << true << "";
-  QTest::newRow("level 2, corner") << 2 << QStringList{"pick 0,0"} << true << "";
+  // Nothing there to insert at or delete: the buttons say so.
+  QTest::newRow("level 2, corner") << 2 << QStringList{"pick 0,0"} << false << "";
+  QTest::newRow("level 2, row header, then the corner") << 2 << QStringList{"pick 0,2", "pick 0,0"} << false << "";
+  QTest::newRow("level 2, column header, then a row header")
+      << 2 << QStringList{"pick 2,0", "pick 0,3"} << true << "";
   QTest::newRow("level 2, then a data cell") << 2 << QStringList{"pick 0,2", "pick 1,3"} << false << "";
   QTest::newRow("level 2, then a column header") << 2 << QStringList{"pick 0,2", "pick 2,0"} << false << "";
   QTest::newRow("level 0, row header") << 0 << QStringList{"pick 0,2"} << false << "";
@@ -667,6 +698,14 @@ void CommandsTest::closingWithUnsavedChanges_data() {
                                  << "b4nk-pass";
   QTest::newRow("an item renamed") << QStringList{"edit", "pick 0,3", "name Cards"} << runtime::kAnswerCancel
                                    << false << "b4nk-pass";
+  // Typed without Enter: the open editor's text is a change as well.
+  QTest::newRow("still being typed, Save") << QStringList{"type open"} << runtime::kAnswerSave << true << "changed";
+  QTest::newRow("still being typed, Discard") << QStringList{"type open"} << runtime::kAnswerDiscard << true
+                                              << "b4nk-pass";
+  QTest::newRow("still being typed, Cancel") << QStringList{"type open"} << runtime::kAnswerCancel << false
+                                             << "b4nk-pass";
+  QTest::newRow("typed back as it was, no Enter") << QStringList{"type", "type back open"} << 0 << true
+                                                  << "b4nk-pass";
 }
 
 void CommandsTest::closingWithUnsavedChanges() {
@@ -678,16 +717,20 @@ void CommandsTest::closingWithUnsavedChanges() {
   Unlock(form);
   ToLevel(form, 2);
   for (const QString &step : steps) {
-    if (step == QLatin1String("type") || step == QLatin1String("type back")) {
+    if (step.startsWith(QLatin1String("type"))) {
       if (Module1::EditMode == 0) Click(form.SSCommand3);
-      TypeIntoCell(form, 2, 1, step == QLatin1String("type") ? QStringLiteral("changed") : QStringLiteral("b4nk-pass"));
+      const QString text = step.contains(QLatin1String("back")) ? QStringLiteral("b4nk-pass") : QStringLiteral("changed");
+      if (step.endsWith(QLatin1String("open")))
+        TypeIntoCellOpen(form, 2, 1, text);
+      else
+        TypeIntoCell(form, 2, 1, text);
     } else if (step == QLatin1String("display")) {
       ToLevel(form, 3);
     } else {
       Run(form, {step});
     }
   }
-  Pick(form, 2, 1);
+  if (!steps.join(QLatin1Char(' ')).endsWith(QLatin1String("open"))) Pick(form, 2, 1);
   if (answer != 0) session.box.Answer(answer);
   session.box.Clear();
   QCOMPARE(form.close(), closes);
@@ -865,6 +908,157 @@ void CommandsTest::changedPasswordsWorkAfterRestart() {
   QVERIFY(!next.SSCommand1->isEnabled());
   Type(next, QStringLiteral("new edit"));
   QVERIFY(next.SSCommand1->isEnabled());
+}
+
+void CommandsTest::saveKeepsTheCurrentItem_data() {
+  QTest::addColumn<QStringList>("before");  // steps before the Save
+  QTest::addColumn<QString>("current");     // the item current before and after it
+  QTest::addColumn<QStringList>("after");   // steps after it, then a second Save
+  QTest::addColumn<QStringList>("names");   // of the archive at the end
+  const QString lp = QStringLiteral("LoginPassword");
+  QTest::newRow("row header under a blank row, Delete")
+      << QStringList{"edit", "activate 0,3", "pick 0,6"} << "Item5" << QStringList{"delete"}
+      << QStringList{"Item1", lp, "Item3", "Item4", "Item6"};
+  QTest::newRow("cell under a blank row, new name")
+      << QStringList{"edit", "activate 0,3", "pick 2,6"} << "Item5" << QStringList{"name Renamed"}
+      << QStringList{"Item1", lp, "Item3", "Item4", "Renamed", "Item6"};
+  QTest::newRow("under two blank rows, Insert")
+      << QStringList{"edit", "activate 0,2", "activate 0,5", "pick 0,7"} << "Item5" << QStringList{"insert", "name Added"}
+      << QStringList{"Item1", lp, "Item3", "Item4", "Added", "Item5", "Item6"};
+  QTest::newRow("above the blank row nothing moves")
+      << QStringList{"edit", "activate 0,5", "pick 2,3"} << "Item3" << QStringList{"name Third"}
+      << QStringList{"Item1", lp, "Third", "Item4", "Item5", "Item6"};
+}
+
+// After Save has taken blank rows out of the grid, the current row (ActiveRow,
+// the grid's cursor and the name in the box) is the item it was before.
+void CommandsTest::saveKeepsTheCurrentItem() {
+  QFETCH(QStringList, before);
+  QFETCH(QString, current);
+  QFETCH(QStringList, after);
+  QFETCH(QStringList, names);
+  OPEN_SESSION(session, ManyRows(6));
+  Unlock(form);
+  ToLevel(form, 2);
+  Run(form, before);
+  const QString box = form.Text1->text();
+  QCOMPARE(Cell(form, 0, Module1::ActiveRow), current);
+  Click(form.SSCommand4);
+  QVERIFY(session.box.Shown().empty());
+  QCOMPARE(form.vaSpread1->maxRows(), 6);
+  QCOMPARE(Cell(form, 0, Module1::ActiveRow), current);
+  QCOMPARE(Cell(form, 0, form.vaSpread1->activeRow()), current);
+  QCOMPARE(form.Text1->text(), box);
+  Run(form, after);
+  Click(form.SSCommand4);
+  QVERIFY(session.box.Shown().empty());
+  QCOMPARE(Names(ReadBack()), names);
+}
+
+void CommandsTest::narrowArchivesSaveAgain_data() {
+  QTest::addColumn<int>("columns");
+  QTest::addColumn<int>("col");  // of the credentials row, grid row 2, typed into
+  QTest::addColumn<QString>("value");
+  QTest::addColumn<QString>("refusal");  // "" when Save writes
+  const QString different = QStringLiteral("\r\n異なるパスワードを設定してください。");
+  QTest::newRow("one column: the hint changed") << 1 << 1 << "new hint" << "";
+  QTest::newRow("one column: the hint emptied") << 1 << 1 << "" << "";
+  QTest::newRow("two columns: the login password changed") << 2 << 2 << "new login" << "";
+  QTest::newRow("two columns: the hint changed") << 2 << 1 << "new hint" << "";
+  // What the grid shows is still checked.
+  QTest::newRow("two columns: the login password emptied")
+      << 2 << 2 << "" << "ログインパスワードが設定されていません。";
+  QTest::newRow("two columns: the hint equal to the login password")
+      << 2 << 1 << "open sesame" << "ログインパスワードと連想言葉が同じです。" + different;
+}
+
+// An archive of one or two columns has no place for the edit password (and
+// one column none for the login password): Save checks only the credentials
+// the grid shows, so such an archive can be saved again after an edit.
+void CommandsTest::narrowArchivesSaveAgain() {
+  QFETCH(int, columns);
+  QFETCH(int, col);
+  QFETCH(QString, value);
+  QFETCH(QString, refusal);
+  TempFolder folder;
+  ScriptedMessageBox box;
+  const std::vector<std::string> titles(kTitles.begin(), kTitles.begin() + columns);
+  TableRows rows{{"Bank", "alice", "b4nk-pass"}, {"LoginPassword", "blue whale", "open sesame"}, {"Mail", "bob", "m41l"}};
+  for (auto &row : rows) row.resize(columns + 1);
+  QVERIFY(WriteAndReadArchive(titles, rows));
+  const auto files = folder.Snapshot();
+  Form1 form;
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  UnlockAsRead(form);
+  ToLevel(form, 2);
+  QVERIFY(form.SSCommand4->isEnabled());
+  Click(form.SSCommand3);
+  TypeIntoCell(form, 1, 3, QStringLiteral("carol"));
+  if (value.isEmpty())
+    form.vaSpread1->SetText(col, 2, value);
+  else
+    TypeIntoCell(form, col, 2, value);
+  Click(form.SSCommand4);
+  if (!refusal.isEmpty()) {
+    QCOMPARE(box.Shown().size(), size_t(1));
+    QCOMPARE(QString::fromStdString(box.Shown()[0].text), refusal);
+    QVERIFY(folder.Snapshot() == files);
+    return;
+  }
+  QVERIFY(box.Shown().empty());
+  // Nothing more to save: the window closes without a question.
+  QVERIFY(form.close());
+  QVERIFY(box.Shown().empty());
+  rows[2][1] = "carol";
+  rows[1][col] = value.toStdString();
+  QCOMPARE(ReadBack(), rows);
+}
+
+void CommandsTest::unnamedRecordsStayInTheGrid_data() {
+  QTest::addColumn<TableRows>("archive");
+  QTest::addColumn<QStringList>("steps");    // after Edit
+  QTest::addColumn<QString>("refusal");      // of the first Save; "" when it writes
+  QTest::addColumn<TableRows>("saved");      // the archive at the end
+  const TableRows withOrphan{kRows[0], {"", "orphan", "orphan-pass", "z"}, kRows[1], kRows[2], kRows[3]};
+  const TableRows withBlank{kRows[0], {"", "", "", ""}, kRows[1], kRows[2], kRows[3]};
+  const TableRows named{kRows[0], {"Orphan", "orphan", "orphan-pass", "z"}, kRows[1], kRows[2], kRows[3]};
+  QTest::newRow("unnamed record with values: Save asks for a name")
+      << withOrphan << QStringList{} << "Row 2 has no item name.\r\nName it or remove it first." << withOrphan;
+  QTest::newRow("named, then saved") << withOrphan << QStringList{"pick 1,2", "name Orphan"} << "" << named;
+  QTest::newRow("deleted, then saved") << withOrphan << QStringList{"pick 0,2", "delete"} << "" << kRows;
+  QTest::newRow("wholly empty record: left out, the rows after it kept")
+      << withBlank << QStringList{} << "" << kRows;
+}
+
+// Every record of the archive is in the grid, an unnamed one as a row
+// without a name; no Save writes fewer named rows than the archive held.
+void CommandsTest::unnamedRecordsStayInTheGrid() {
+  QFETCH(TableRows, archive);
+  QFETCH(QStringList, steps);
+  QFETCH(QString, refusal);
+  QFETCH(TableRows, saved);
+  OPEN_SESSION(session, archive);
+  const auto files = session.folder.Snapshot();
+  Unlock(form);
+  ToLevel(form, 2);
+  QCOMPARE(Names(form), Names(archive));
+  QCOMPARE(Cell(form, 2, 5), QStringLiteral("m41l"));
+  Click(form.SSCommand3);
+  TypeIntoCell(form, 1, 5, QStringLiteral("carol"));
+  Run(form, steps);
+  Click(form.SSCommand4);
+  TableRows expected = saved;
+  expected.back()[1] = "carol";
+  if (!refusal.isEmpty()) {
+    QCOMPARE(session.box.Shown().size(), size_t(1));
+    QCOMPARE(QString::fromStdString(session.box.Shown()[0].text), refusal);
+    QVERIFY(session.folder.Snapshot() == files);
+    QCOMPARE(ReadBack(), archive);
+    return;
+  }
+  QVERIFY(session.box.Shown().empty());
+  QCOMPARE(ReadBack(), expected);
 }
 
 void CommandsTest::rowCommands_data() {

@@ -60,6 +60,8 @@ Qt::Key KeyNamed(const QString &name) {
   if (name == QLatin1String("Up")) return Qt::Key_Up;
   if (name == QLatin1String("Left")) return Qt::Key_Left;
   if (name == QLatin1String("Right")) return Qt::Key_Right;
+  if (name == QLatin1String("Space")) return Qt::Key_Space;
+  if (name == QLatin1String("Enter")) return Qt::Key_Return;
   return Qt::Key_unknown;
 }
 
@@ -143,10 +145,27 @@ void KeyboardTest::rowCommandsFollowTheCursor_data() {
       << 2 << QStringList{"pick 0,3", "key Right"} << all << false << kBefore;
   QTest::newRow("and Left brings them back") << 2 << QStringList{"pick 0,3", "key Right", "key Left"} << all << true
                                              << kBefore;
-  QTest::newRow("masked: Down from a cell copies the cell below")
-      << 0 << QStringList{"pick 2,3", "key Down"} << all << false << QStringLiteral("pass4");
+  // Walking copies nothing: every masked value passed would end up in the
+  // clipboard's history. A click, Space or Enter on the cell copies it.
+  QTest::newRow("masked: Down from a cell copies nothing more")
+      << 0 << QStringList{"pick 2,3", "key Down"} << all << false << QStringLiteral("pass3");
+  QTest::newRow("masked: across the credentials row copies nothing")
+      << 0 << QStringList{"pick 0,1", "key Down", "key Right", "key Right", "key Right"} << all << false << kBefore;
+  QTest::newRow("masked: Space on the cell walked to copies it")
+      << 0 << QStringList{"pick 0,1", "key Down", "key Right", "key Right", "key Space"} << all << false
+      << QStringLiteral("open sesame");
+  QTest::newRow("masked: Enter on the cell walked to copies it")
+      << 0 << QStringList{"pick 1,1", "key Down", "key Right", "key Right", "key Enter"} << all << false
+      << QStringLiteral("edit sesame");
+  QTest::newRow("masked: Space on a row header copies nothing")
+      << 0 << QStringList{"pick 1,4", "key Left", "key Space"} << all << false << QStringLiteral("user4");
+  QTest::newRow("walked to a row header, Delete: that row goes")
+      << 2 << QStringList{"pick 1,3", "key Left", "key Down", "delete"}
+      << QStringList{"Item1", lp, "Item3", "Item5", "Item6"} << true << kBefore;
+  QTest::newRow("Up from row 1 to the corner: nothing to insert at")
+      << 2 << QStringList{"pick 0,1", "key Up"} << all << false << kBefore;
   QTest::newRow("masked: Left to a row header copies nothing more")
-      << 0 << QStringList{"pick 2,3", "key Left", "key Left"} << all << false << QStringLiteral("user3");
+      << 0 << QStringList{"pick 2,3", "key Left", "key Left"} << all << false << QStringLiteral("pass3");
   QTest::newRow("masked: row header, another window, Copy")
       << 0 << QStringList{"pick 0,5", "away", "copy"} << all << false << QStringLiteral("Item5");
 }

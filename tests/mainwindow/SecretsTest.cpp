@@ -56,9 +56,15 @@ class SecretsTest : public QObject {
   void init() {
     runtime::SetClipboardClearDelayForTest(300ms);
     Board()->setText(kBefore);
-    if (Board()->supportsSelection()) Board()->setText(kPrimaryBefore, QClipboard::Selection);
+    if (HasSelection()) {
+      primary_ = std::make_unique<ForeignSelection>();
+      QVERIFY(primary_->Hold(kPrimaryBefore));
+    }
   }
-  void cleanup() { runtime::SetClipboardClearDelayForTest(0ms); }
+  void cleanup() {
+    runtime::SetClipboardClearDelayForTest(0ms);
+    primary_.reset();
+  }
 
   void copiesAreClearedAfterTheDelay_data();
   void copiesAreClearedAfterTheDelay();
@@ -67,6 +73,9 @@ class SecretsTest : public QObject {
   void maskingAgainClearsOnlyOurCopy_data();
   void maskingAgainClearsOnlyOurCopy();
   void ownerTextShownAsTyped();
+
+ private:
+  std::unique_ptr<ForeignSelection> primary_;
 };
 
 void SecretsTest::copiesAreClearedAfterTheDelay_data() {
@@ -128,7 +137,7 @@ void SecretsTest::boxesShowingSecretsCopyOnlyMarked() {
   // A click into the password box empties it; a double click in a cell
   // editor selects a word.
   QTest::mouseDClick(edit, Qt::LeftButton, {}, QPoint(6, edit->height() / 2));
-  if (Board()->supportsSelection()) QCOMPARE(Board()->text(QClipboard::Selection), kPrimaryBefore);
+  if (HasSelection()) QCOMPARE(Board()->text(QClipboard::Selection), kPrimaryBefore);
 }
 
 void SecretsTest::maskingAgainClearsOnlyOurCopy_data() {
@@ -162,7 +171,7 @@ void SecretsTest::maskingAgainClearsOnlyOurCopy() {
   QCOMPARE(Module1::DisplayLevel, int16_t(0));
   QCOMPARE(Board()->text(), left);
   QCOMPARE(MarkedSecret(), !copiedElsewhere);
-  if (Board()->supportsSelection()) QCOMPARE(Board()->text(QClipboard::Selection), kPrimaryBefore);
+  if (HasSelection()) QCOMPARE(Board()->text(QClipboard::Selection), kPrimaryBefore);
 }
 
 // An item name typed into the box at the corner, and every label of the

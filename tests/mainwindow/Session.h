@@ -20,6 +20,7 @@ struct Session {
     archiveRead = WriteAndReadArchive(kTitles, rows);
     form = std::make_unique<Form1>();
     form->show();
+    form->activateWindow();  // an X display without a window manager gives no focus by itself
     shown = QTest::qWaitForWindowActive(form.get());
   }
   TempFolder folder;

@@ -138,6 +138,36 @@ INSTANTIATE_TEST_SUITE_P(
         CredentialsCase{"AllEqual", "x", "x", "x", "ログインパスワードと編集パスワードが同じです。" + kDifferent}),
     [](const testing::TestParamInfo<CredentialsCase> &info) { return std::string(info.param.name); });
 
+struct ColumnsCase {
+  const char *name;
+  int columns;
+  std::string login, edit, hint;
+  std::string refusal;  // "" when accepted
+};
+
+class CredentialColumnsTest : public testing::TestWithParam<ColumnsCase> {};
+
+// Records of fewer than three columns hold no edit password (and of one
+// column no login password): no rule asks for what they cannot hold.
+TEST_P(CredentialColumnsTest, OnlyWhatTheColumnsHold) {
+  const ColumnsCase &c = GetParam();
+  const auto refusal = CredentialsRefusal(Credentials{true, c.hint, c.login, c.edit}, c.columns);
+  EXPECT_EQ(refusal ? refusal->Text() : std::string(), c.refusal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RecordRules, CredentialColumnsTest,
+    testing::Values(
+        ColumnsCase{"NoColumns", 0, "", "", "", ""},
+        ColumnsCase{"HintOnly", 1, "", "", "hint", ""},
+        ColumnsCase{"HintOnlyEmpty", 1, "", "", "", ""},
+        ColumnsCase{"TwoColumnsNoEditPassword", 2, "log", "", "hint", ""},
+        ColumnsCase{"TwoColumnsLoginEmpty", 2, " ", "", "hint", "ログインパスワードが設定されていません。"},
+        ColumnsCase{"TwoColumnsHintIsLogin", 2, "log", "", "log", "ログインパスワードと連想言葉が同じです。" + kDifferent},
+        ColumnsCase{"ThreeColumnsAsEver", 3, "log", "", "hint", "編集パスワードが設定されていません。"},
+        ColumnsCase{"MoreColumnsAsEver", 7, "same", "same", "", "ログインパスワードと編集パスワードが同じです。" + kDifferent}),
+    [](const testing::TestParamInfo<ColumnsCase> &info) { return std::string(info.param.name); });
+
 // As the next start takes them: the last credentials row wins, its hint even
 // when empty, its passwords where they are set.
 TEST(CredentialsOf, TakesThemAsTheNextStartDoes) {

@@ -3,10 +3,22 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QProcess>
+#include <QTest>
 
 #include "runtime/Clipboard.h"
 
 inline QClipboard *Board() { return QGuiApplication::clipboard(); }
+
+// Whether the mouse selection (PRIMARY) can be checked here. Where the run
+// asks for it (VANTRY_TEST_SELECTION, set by tests/support/on-xvfb.sh), a
+// platform without one is a failure, not a pass over the checks.
+inline bool HasSelection() {
+  const bool has = Board()->supportsSelection();
+  if (!has && qEnvironmentVariableIsSet("VANTRY_TEST_SELECTION"))
+    qFatal("the platform %s has no mouse selection to check", qPrintable(QGuiApplication::platformName()));
+  return has;
+}
 
 // True when the clipboard's data carries both marks that keep it out of the
 // clipboard managers' history.
@@ -15,3 +27,24 @@ inline bool MarkedSecret() {
   return data != nullptr && data->data(QString::fromLatin1(runtime::kPasswordManagerHint)) == "secret" &&
          data->data(QString::fromLatin1(runtime::kCopyQHidden)) == "1";
 }
+
+// The mouse selection as another program holds it (xclip, in the
+// foreground until stopped), so that what this program gives up of its own
+// is told apart from what it must leave alone.
+class ForeignSelection {
+ public:
+  bool Hold(const QString &text) {
+    holder_.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("primary")});
+    if (!holder_.waitForStarted()) return false;
+    holder_.write(text.toUtf8());
+    holder_.closeWriteChannel();
+    return QTest::qWaitFor([&] { return Board()->text(QClipboard::Selection) == text; }, 5000);
+  }
+  ~ForeignSelection() {
+    holder_.kill();
+    holder_.waitForFinished();
+  }
+
+ private:
+  QProcess holder_;
+};
