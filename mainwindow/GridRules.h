@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "store/Messages.h"
 #include "store/Module1.h"
 #include "store/RecordRules.h"
 
@@ -27,7 +28,8 @@ bool CanOpenRow(int row, int rows);
 // The cell-activate event: an unnamed row goes.
 bool CanRemoveRow(int row, int rows);
 
-constexpr char kSaveCaption[] = "Save / Vantry";
+// The caption of every message of Save, the store's own included.
+inline const std::string &kSaveCaption = store::kCaptionSave;
 // Asked when the grid has no credentials row.
 inline const std::string kNoCredentialsQuestion =
     "[LoginPassword]がありません。このまま保存終了すると、次回このファイルが開けなくなります。このまま保存しますか？";
