@@ -43,22 +43,6 @@ void Pick(Form1 &form, int col, int row) {
                     grid->visualRect(grid->model()->index(row - 1, col - 1)).center());
 }
 
-// Types into a cell; with finish, Enter ends the edit, else the editor stays open.
-void TypeIntoCell(Form1 &form, int col, int row, const QString &text, bool finish) {
-  controls::VaSpread *grid = form.vaSpread1;
-  const QModelIndex index = grid->model()->index(row - 1, col - 1);
-  grid->setCurrentIndex(index);
-  grid->edit(index);
-  auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-  QVERIFY2(editor != nullptr, "the cell did not open for typing");
-  editor->selectAll();
-  QTest::keyClicks(editor, text);
-  if (finish) {
-    QTest::keyClick(editor, Qt::Key_Return);
-    QCoreApplication::processEvents();
-  }
-}
-
 // The owner's steps: "login", "editpw", "display", "edit", "pick C,R",
 // "cell C,R TEXT" (typed, Enter), "open C,R TEXT" (typed, editor left open),
 // "name TEXT" (Text1 and Enter), "pending TEXT" (Text1 without Enter),

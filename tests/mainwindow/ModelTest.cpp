@@ -97,30 +97,7 @@ QString Runner::Text() {
   return text;
 }
 
-void Runner::MouseOn(int col, int row, bool activate) {
-  VaSpread *grid = form_->vaSpread1;
-  auto click = [activate](QWidget *w, QPoint pos) {
-    if (activate)
-      QTest::mouseDClick(w, Qt::LeftButton, {}, pos);
-    else
-      QTest::mouseClick(w, Qt::LeftButton, {}, pos);
-  };
-  if (col == 0 && row == 0) {
-    auto *corner = grid->findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
-    click(corner, corner->rect().center());
-    return;
-  }
-  if (row > 0) grid->scrollTo(grid->model()->index(row - 1, std::max(col, 1) - 1));
-  if (col == 0) {
-    QHeaderView *h = grid->verticalHeader();
-    click(h->viewport(), QPoint(4, h->sectionViewportPosition(row - 1) + h->sectionSize(row - 1) / 2));
-  } else if (row == 0) {
-    QHeaderView *h = grid->horizontalHeader();
-    click(h->viewport(), QPoint(h->sectionViewportPosition(col - 1) + h->sectionSize(col - 1) / 2, 4));
-  } else {
-    click(grid->viewport(), grid->visualRect(grid->model()->index(row - 1, col - 1)).center());
-  }
-}
+void Runner::MouseOn(int col, int row, bool activate) { ::MouseOn(*form_, col, row, activate); }
 
 bool Runner::TypeInto(int col, int row, const QString &text, bool enter) {
   VaSpread *grid = form_->vaSpread1;

@@ -1,7 +1,12 @@
 // The main window on an archive in a fresh program folder, and ways to work
 // it as the user does.
 #pragma once
+#include <QAbstractButton>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 #include "controls/VaSpread.h"
@@ -61,4 +66,50 @@ inline bool AllMasked(const Form1 &form) {
     for (int c = 1; c <= form.vaSpread1->maxCols(); ++c)
       if (Cell(form, c, r) != QStringLiteral("********")) return false;
   return true;
+}
+
+// A single (pick) or double (activate) click on a grid cell, a row header
+// (col 0), a column header (row 0) or the corner.
+inline void MouseOn(Form1 &form, int col, int row, bool activate) {
+  controls::VaSpread *grid = form.vaSpread1;
+  auto click = [activate](QWidget *w, QPoint pos) {
+    if (activate)
+      QTest::mouseDClick(w, Qt::LeftButton, {}, pos);
+    else
+      QTest::mouseClick(w, Qt::LeftButton, {}, pos);
+  };
+  if (col == 0 && row == 0) {
+    auto *corner = grid->findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(corner != nullptr);
+    click(corner, corner->rect().center());
+    return;
+  }
+  if (row > 0) grid->scrollTo(grid->model()->index(row - 1, std::max(col, 1) - 1));
+  if (col == 0) {
+    QHeaderView *h = grid->verticalHeader();
+    click(h->viewport(), QPoint(4, h->sectionViewportPosition(row - 1) + h->sectionSize(row - 1) / 2));
+  } else if (row == 0) {
+    QHeaderView *h = grid->horizontalHeader();
+    click(h->viewport(), QPoint(h->sectionViewportPosition(col - 1) + h->sectionSize(col - 1) / 2, 4));
+  } else {
+    click(grid->viewport(), grid->visualRect(grid->model()->index(row - 1, col - 1)).center());
+  }
+}
+
+// Types text over what an unlocked cell holds; with finish, Enter ends the
+// edit, else the editor stays open, as for an owner who has not pressed
+// Enter yet.
+inline void TypeIntoCell(Form1 &form, int col, int row, const QString &text, bool finish = true) {
+  controls::VaSpread *grid = form.vaSpread1;
+  const QModelIndex index = grid->model()->index(row - 1, col - 1);
+  grid->setCurrentIndex(index);
+  grid->edit(index);
+  auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+  QVERIFY2(editor != nullptr, "the cell did not open for typing");
+  editor->selectAll();
+  QTest::keyClicks(editor, text);
+  if (finish) {
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the view finishes the edit queued
+  }
 }
