@@ -47,7 +47,7 @@ struct Model {
 // The owner's operations, drawn by weight.
 enum Operation {
   kDisplay, kEdit, kTypeWithEnter, kTypeWithoutEnter, kRename, kInsert, kDelete, kDeleteCurrent,
-  kActivate, kSave, kClose, kRestart, kPickCell, kWalk
+  kActivate, kSave, kClose, kRestart, kPickCell, kWalk, kLock
 };
 
 class Runner {
@@ -456,6 +456,23 @@ bool Runner::Apply(int kind) {
       }
       return true;
     }
+    case kLock: {  // the vault locks (idle, screen lock) and the owner comes back
+      log_ << QStringLiteral("lock");
+      form_->LockVault();
+      QCoreApplication::processEvents();
+      if (!form_->locked()) {
+        log_ << QStringLiteral("!! the window did not lock");
+        return true;
+      }
+      if (Pick(0, 1) == 0) {
+        log_ << QStringLiteral("a wrong password");
+        EnterInBox(QStringLiteral("not the password"));
+      }
+      EnterInBox(QString::fromStdString(Module1::LoginPasswordText));
+      EnterInBox(QString::fromStdString(Module1::EditPasswordText));
+      if (form_->locked()) log_ << QStringLiteral("!! the passwords did not unlock the window");
+      return true;
+    }
     default:
       return false;
   }
@@ -471,7 +488,7 @@ QString Runner::Run() {
   model_.archive = start;
   Start();
   // Weights of the operations, in the order of Operation.
-  const std::vector<int> weights{3, 2, 12, 6, 4, 5, 4, 2, 5, 5, 2, 1, 3, 2};
+  const std::vector<int> weights{3, 2, 12, 6, 4, 5, 4, 2, 5, 5, 2, 1, 3, 2, 2};
   std::discrete_distribution<int> kinds(weights.begin(), weights.end());
   std::vector<int> applied(weights.size());
   for (int i = 0; i < operations_; ++i) {
