@@ -39,18 +39,8 @@ class SecretEditTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() {
-    runtime::SetClipboardClearDelayForTest(200ms);
-    Board()->setText(QStringLiteral("held before"));
-    if (HasSelection()) {
-      primary_ = std::make_unique<ForeignSelection>();
-      QVERIFY(primary_->Hold(QStringLiteral("primary before")));
-    }
-  }
-  void cleanup() {
-    runtime::SetClipboardClearDelayForTest(0ms);
-    primary_.reset();
-  }
+  void init() { held_.Set(200ms, QStringLiteral("held before"), QStringLiteral("primary before")); }
+  void cleanup() { held_.Release(); }
 
   void mouseSelectionNeverReachesPrimary();
   void keys_data();
@@ -59,7 +49,7 @@ class SecretEditTest : public QObject {
   void keyboardSelectionNeverReachesPrimary();
 
  private:
-  std::unique_ptr<ForeignSelection> primary_;
+  HeldByAnother held_;
 };
 
 void SecretEditTest::mouseSelectionNeverReachesPrimary() {

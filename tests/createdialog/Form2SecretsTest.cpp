@@ -33,18 +33,8 @@ class Form2SecretsTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() {
-    runtime::SetClipboardClearDelayForTest(300ms);
-    Board()->setText(kBefore);
-    if (HasSelection()) {
-      primary_ = std::make_unique<ForeignSelection>();
-      QVERIFY(primary_->Hold(kPrimaryBefore));
-    }
-  }
-  void cleanup() {
-    runtime::SetClipboardClearDelayForTest(0ms);
-    primary_.reset();
-  }
+  void init() { held_.Set(300ms, kBefore, kPrimaryBefore); }
+  void cleanup() { held_.Release(); }
 
   void fieldsCopyOnlyMarked_data();
   void fieldsCopyOnlyMarked();
@@ -53,7 +43,7 @@ class Form2SecretsTest : public QObject {
   void closingClearsOnlyOurCopy();
 
  private:
-  std::unique_ptr<ForeignSelection> primary_;
+  HeldByAnother held_;
 };
 
 void Form2SecretsTest::fieldsCopyOnlyMarked_data() {

@@ -68,6 +68,8 @@ class Runner {
   QString Check() const;
   QString CheckArchive();
   void Start();
+  // The next start, once the archive it finds is the model's.
+  void StartAgain();
   int Pick(int from, int to) { return std::uniform_int_distribution<int>(from, to)(random_); }
   QString Text();
 
@@ -234,6 +236,15 @@ QString Runner::CheckArchive() {
       .arg(names.join(QLatin1Char('|')), expected.join(QLatin1Char('|')));
 }
 
+void Runner::StartAgain() {
+  const QString archive = CheckArchive();
+  if (!archive.isEmpty()) {
+    log_ << QStringLiteral("!! ") + archive;
+    return;
+  }
+  Start();
+}
+
 bool Runner::Apply(int kind) {
   Model &m = model_;
   const int n = m.Rows();
@@ -380,24 +391,13 @@ bool Runner::Apply(int kind) {
         return true;
       }
       if (writes) Saved();
-      if (!closed) return true;
-      const QString archive = CheckArchive();
-      if (!archive.isEmpty()) {
-        log_ << QStringLiteral("!! ") + archive;
-        return true;
-      }
-      Start();
+      if (closed) StartAgain();
       return true;
     }
     case kRestart: {  // restart without closing: the program ended
       log_ << QStringLiteral("restart");
       form_.reset();
-      const QString archive = CheckArchive();
-      if (!archive.isEmpty()) {
-        log_ << QStringLiteral("!! ") + archive;
-        return true;
-      }
-      Start();
+      StartAgain();
       return true;
     }
     case kPickCell: {  // a pick of a data cell: at level 0 it copies the stored value

@@ -53,18 +53,8 @@ class SecretsTest : public QObject {
 
  private slots:
   void initTestCase() { UseBuiltCipher(); }
-  void init() {
-    runtime::SetClipboardClearDelayForTest(300ms);
-    Board()->setText(kBefore);
-    if (HasSelection()) {
-      primary_ = std::make_unique<ForeignSelection>();
-      QVERIFY(primary_->Hold(kPrimaryBefore));
-    }
-  }
-  void cleanup() {
-    runtime::SetClipboardClearDelayForTest(0ms);
-    primary_.reset();
-  }
+  void init() { held_.Set(300ms, kBefore, kPrimaryBefore); }
+  void cleanup() { held_.Release(); }
 
   void copiesAreClearedAfterTheDelay_data();
   void copiesAreClearedAfterTheDelay();
@@ -75,7 +65,7 @@ class SecretsTest : public QObject {
   void ownerTextShownAsTyped();
 
  private:
-  std::unique_ptr<ForeignSelection> primary_;
+  HeldByAnother held_;
 };
 
 void SecretsTest::copiesAreClearedAfterTheDelay_data() {

@@ -5,6 +5,8 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QTest>
+#include <chrono>
+#include <memory>
 
 #include "runtime/Clipboard.h"
 
@@ -47,4 +49,27 @@ class ForeignSelection {
 
  private:
   QProcess holder_;
+};
+
+// What another program left before each test: a text on the clipboard and,
+// where there is one, the mouse selection; with the clearing delay short.
+class HeldByAnother {
+ public:
+  // In init(); fails the test when the selection cannot be held.
+  void Set(std::chrono::milliseconds delay, const QString &clipboard, const QString &selection) {
+    runtime::SetClipboardClearDelayForTest(delay);
+    Board()->setText(clipboard);
+    if (HasSelection()) {
+      primary_ = std::make_unique<ForeignSelection>();
+      QVERIFY(primary_->Hold(selection));
+    }
+  }
+  // In cleanup(): the program's own delay again, the selection let go.
+  void Release() {
+    runtime::SetClipboardClearDelayForTest(std::chrono::milliseconds(0));
+    primary_.reset();
+  }
+
+ private:
+  std::unique_ptr<ForeignSelection> primary_;
 };
